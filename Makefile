@@ -1,0 +1,23 @@
+# Zelvane: `make run` and `make test` install what is missing, build, and
+# run Zelvane or its tests under Wine.
+BUILD ?= build
+
+.PHONY: all deps build run test clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j2
+
+run: build
+	@scripts/run.sh $(BUILD)
+
+test: build
+	@scripts/run-tests.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD)

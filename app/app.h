@@ -1,0 +1,41 @@
+// The main window: start-up, layout, painting, status line, clock, command
+// routing and the About box.
+#ifndef ZELVANE_APP_H
+#define ZELVANE_APP_H
+
+#include <windows.h>
+
+// Sizes of the two text buffers that each call of MainWndProc gives its rows.
+#define CCH_ENTRY 100
+#define CCH_PRINTER_NAME 200
+
+// Whole-window sizes of the two layouts, both placed at 0,0.
+#define MAIN_WIDTH 760
+#define COLLAPSED_HEIGHT 320 // remote panel hidden
+#define EXPANDED_HEIGHT 530  // remote panel shown
+
+int RegisterMainWindowClass(HINSTANCE hInstance);
+int CreateMainWindow(HINSTANCE hInstance, int nCmdShow);
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Draws one line on the status line (dark red for STATUS_ERROR, dark blue
+// otherwise) and arms the timer that wipes it a second later.
+int ShowStatus(HWND hwnd, const char *text, int kind);
+
+// The WM_TIMER handling of the main window: clock tick or status wipe.
+void OnMainTimer(HWND hwnd, WPARAM idTimer);
+
+// The WM_COMMAND routing. Returns 0 when the window procedure must return 0
+// at once, without the default processing.
+int OnMainCommand(HWND hwnd, WPARAM wParam, char *szEntry, char *szPrinterName);
+
+// Reads entry index of a list box into buf, cut to fit cb bytes. Returns
+// LB_ERR, leaving buf as it was, when there is no such entry.
+LRESULT GetListEntry(HWND hwndList, LRESULT index, char *buf, size_t cb);
+
+// Reads the selected entry of a list box into buf (see GetListEntry).
+// Returns the selection's index, or LB_ERR when nothing is selected.
+LRESULT GetSelectedEntry(HWND hwndList, char *buf, size_t cb);
+
+#endif

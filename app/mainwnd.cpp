@@ -1,0 +1,153 @@
+// The main window: its class, creation, fixed layout and painted labels.
+#include "app/app.h"
+#include "app/ids.h"
+#include "app/state.h"
+#include "browse/browse.h"
+
+#include <string.h>
+
+namespace {
+
+const DWORD kListStyle = WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_SORT;
+
+struct Control {
+    const char *className;
+    DWORD exStyle;
+    DWORD style;
+    int x, y, width, height;
+    int id;
+    HWND *handle; // where the handle is kept, or null
+};
+
+// In creation order.
+const Control kControls[] = {
+    {"button", 0, WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 20, 20, 710, 200, 0, NULL},
+    {"listbox", WS_EX_CLIENTEDGE, kListStyle | WS_VISIBLE, 50, 70, 220, 140, IDC_LOCAL_SERVERS, &g_hwndLocalServers},
+    {"listbox", WS_EX_CLIENTEDGE, kListStyle | WS_VISIBLE, 270, 70, 220, 140, IDC_LOCAL_PRINTERS, &g_hwndLocalPrinters},
+    {"listbox", WS_EX_CLIENTEDGE, kListStyle | WS_VISIBLE, 490, 70, 220, 140, IDC_LOCAL_JOBS, &g_hwndLocalJobs},
+    {"button", 0, WS_CHILD | BS_GROUPBOX, 20, 230, 710, 200, IDC_REMOTE_FRAME, &g_hwndRemoteFrame},
+    {"listbox", WS_EX_CLIENTEDGE, kListStyle, 50, 280, 220, 140, IDC_REMOTE_SERVERS, &g_hwndRemoteServers},
+    {"listbox", WS_EX_CLIENTEDGE, kListStyle, 270, 280, 220, 140, IDC_REMOTE_PRINTERS, &g_hwndRemotePrinters},
+    {"listbox", WS_EX_CLIENTEDGE, kListStyle, 490, 280, 220, 140, IDC_REMOTE_JOBS, &g_hwndRemoteJobs},
+};
+
+struct Label {
+    int x, y;
+    const char *text;
+};
+
+const Label kUpperLabels[] = {
+    {50, 45, "Server's Name"}, {270, 45, "Printer's Share Name"}, {490, 45, "Jobs Running"}};
+const Label kLowerLabels[] = {
+    {50, 250, "Server's Name"}, {270, 250, "Printer's Share Name"}, {490, 250, "Jobs Running"}};
+const Label kCollapsedStatusLabel = {20, 245, "Status :"};
+const Label kExpandedStatusLabel = {20, 450, "Status :"};
+
+void DrawLabel(HDC hdc, const Label &label)
+{
+    TextOutA(hdc, label.x, label.y, label.text, (int)strlen(label.text));
+}
+
+void OnCreate(HWND hwnd)
+{
+    SetTimer(hwnd, TIMER_CLOCK, 1000, NULL);
+    MoveWindow(hwnd, 0, 0, MAIN_WIDTH, COLLAPSED_HEIGHT, TRUE);
+
+    for (const Control &c : kControls) {
+        HWND h = CreateWindowExA(c.exStyle, c.className, NULL, c.style, c.x, c.y, c.width, c.height,
+                                 hwnd, (HMENU)(INT_PTR)c.id, g_hInstance, NULL);
+        if (c.handle)
+            *c.handle = h;
+    }
+
+    FillLocalServerList(hwnd, g_hwndLocalServers);
+}
+
+// Any sizing snaps the window back to its layout's size at the top left.
+void OnSize(HWND hwnd)
+{
+    MoveWindow(hwnd, 0, 0, MAIN_WIDTH, g_bRemoteHidden ? COLLAPSED_HEIGHT : EXPANDED_HEIGHT, TRUE);
+}
+
+void OnPaint(HWND hwnd)
+{
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    if (hdc) {
+        SetBkColor(hdc, GetSysColor(COLOR_MENU));
+        SetTextColor(hdc, RGB(0, 0, 0));
+        for (const Label &label : kUpperLabels)
+            DrawLabel(hdc, label);
+        if (g_bRemoteHidden) {
+            DrawLabel(hdc, kCollapsedStatusLabel);
+        } else {
+            for (const Label &label : kLowerLabels)
+                DrawLabel(hdc, label);
+            DrawLabel(hdc, kExpandedStatusLabel);
+        }
+    }
+    EndPaint(hwnd, &ps);
+}
+
+} // namespace
+
+int RegisterMainWindowClass(HINSTANCE hInstance)
+{
+    WNDCLASSA wc;
+    memset(&wc, 0, sizeof wc);
+    wc.style = 0;
+    wc.lpfnWndProc = MainWndProc;
+    wc.hInstance = hInstance;
+    wc.hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_MAINICON));
+    wc.hCursor = LoadCursorA(NULL, MAKEINTRESOURCEA(32512)); // IDC_ARROW
+    // The menu colour of this moment; text drawn later follows the current one.
+    wc.hbrBackground = CreateSolidBrush(GetSysColor(COLOR_MENU));
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
+    wc.lpszClassName = "PrinterClass";
+    return RegisterClassA(&wc) ? 1 : 0;
+}
+
+int CreateMainWindow(HINSTANCE hInstance, int nCmdShow)
+{
+    (void)nCmdShow; // the window always opens normally
+    g_hInstance = hInstance;
+    HWND hwnd = CreateWindowExA(0, "PrinterClass", "Zelvane", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, hInstance, NULL);
+    if (!hwnd)
+        return 0;
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+    return 1;
+}
+
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    // Each call, a nested one included, has its own pair, empty at its start.
+    char szEntry[CCH_ENTRY];
+    char szPrinterName[CCH_PRINTER_NAME];
+    memset(szEntry, 0, sizeof szEntry);
+    memset(szPrinterName, 0, sizeof szPrinterName);
+
+    switch (msg) {
+    case WM_CREATE:
+        OnCreate(hwnd);
+        break;
+    case WM_SIZE:
+        OnSize(hwnd);
+        break;
+    case WM_PAINT:
+        OnPaint(hwnd);
+        break;
+    case WM_TIMER:
+        OnMainTimer(hwnd, wParam);
+        break;
+    case WM_COMMAND:
+        if (!OnMainCommand(hwnd, wParam, szEntry, szPrinterName))
+            return 0;
+        break;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        break;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}

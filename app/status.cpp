@@ -1,0 +1,83 @@
+// The status line and the clock, both drawn straight onto the main window.
+#include "app/app.h"
+#include "app/ids.h"
+#include "app/state.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+const COLORREF kErrorColour = RGB(170, 0, 0);
+const COLORREF kInfoColour = RGB(0, 0, 170);
+const COLORREF kClockColour = RGB(0, 0, 0);
+
+const RECT kClockFrame = {652, 4, 730, 22};
+const RECT kCollapsedBand = {75, 245, 600, 265};
+const RECT kExpandedBand = {75, 445, 600, 467};
+
+void DrawClock(HDC hdc)
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char szClock[100];
+    snprintf(szClock, sizeof szClock, "%d : %d : %d ", now.wHour, now.wMinute, now.wSecond);
+
+    COLORREF menu = GetSysColor(COLOR_MENU);
+    SetBkColor(hdc, menu);
+    SetTextColor(hdc, kClockColour);
+    HBRUSH brush = CreateSolidBrush(menu);
+    HGDIOBJ oldBrush = SelectObject(hdc, brush);
+    // The frame, drawn with the default pen, also wipes the previous time.
+    Rectangle(hdc, kClockFrame.left, kClockFrame.top, kClockFrame.right, kClockFrame.bottom);
+    TextOutA(hdc, kClockFrame.left + 1, kClockFrame.top + 1, szClock, (int)strlen(szClock));
+    SelectObject(hdc, oldBrush);
+    DeleteObject(brush);
+}
+
+void WipeStatusBand(HWND hwnd, HDC hdc)
+{
+    COLORREF menu = GetSysColor(COLOR_MENU);
+    SetBkColor(hdc, menu);
+    HBRUSH brush = CreateSolidBrush(menu);
+    HGDIOBJ oldBrush = SelectObject(hdc, brush);
+    HPEN pen = CreatePen(PS_SOLID, 0, menu);
+    HGDIOBJ oldPen = SelectObject(hdc, pen);
+    // The band of the layout current now, not of the one the text was drawn in.
+    const RECT &band = g_bRemoteHidden ? kCollapsedBand : kExpandedBand;
+    Rectangle(hdc, band.left, band.top, band.right, band.bottom);
+    SelectObject(hdc, oldPen);
+    SelectObject(hdc, oldBrush);
+    DeleteObject(pen);
+    DeleteObject(brush);
+    KillTimer(hwnd, TIMER_STATUS); // one wipe per message
+}
+
+} // namespace
+
+int ShowStatus(HWND hwnd, const char *text, int kind)
+{
+    if (!text)
+        text = "";
+    HDC hdc = GetDC(hwnd);
+    if (hdc) {
+        SetBkColor(hdc, GetSysColor(COLOR_MENU));
+        SetTextColor(hdc, kind == STATUS_ERROR ? kErrorColour : kInfoColour);
+        TextOutA(hdc, 80, g_bRemoteHidden ? 245 : 450, text, (int)strlen(text));
+        ReleaseDC(hwnd, hdc);
+    }
+    // Arming it again restarts its second: the wipe follows the last message.
+    return SetTimer(hwnd, TIMER_STATUS, 1000, NULL) ? 1 : 0;
+}
+
+void OnMainTimer(HWND hwnd, WPARAM idTimer)
+{
+    HDC hdc = GetDC(hwnd);
+    if (!hdc)
+        return;
+    if (LOWORD(idTimer) == TIMER_CLOCK)
+        DrawClock(hdc);
+    else
+        WipeStatusBand(hwnd, hdc);
+    ReleaseDC(hwnd, hdc);
+}

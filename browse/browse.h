@@ -1,0 +1,37 @@
+// Printer browsing: the server, printer and job lists of both panels, the
+// selected printer's path and the remote panel.
+#ifndef ZELVANE_BROWSE_H
+#define ZELVANE_BROWSE_H
+
+#include <windows.h>
+#include <winspool.h>
+
+int FillLocalServerList(HWND hwndOwner, HWND hwndList);
+int FillRemoteServerList(HWND hwndOwner, HWND hwndList);
+int FillLocalPrinterList(HWND hwndOwner, HWND hwndList, const char *serverEntry);
+int FillRemotePrinterList(HWND hwndOwner, HWND hwndList, const char *serverEntry);
+int BuildSelectedPrinterPath(int panel);
+int FillJobList(HWND hwndOwner, HWND hwndList, const char *printerPath);
+
+// Rows of the command routing.
+void OnServerSelected(HWND hwnd, int panel, char *szEntry);
+int OnPrinterSelected(HWND hwnd, int panel); // 0: return at once
+void OnLocalJobSelected(HWND hwnd, char *szEntry);
+void ToggleRemotePanel(HWND hwnd);
+
+// Printer records read from the spooler into a locked, movable, zero-filled
+// global block. The count is never more than the filling call returned, nor
+// more than the block holds; a block that can't be had, or a filling call that
+// fails, gives no records.
+struct PrinterRecords {
+    HGLOBAL hBlock;
+    void *records;
+    DWORD count;
+};
+PrinterRecords EnumPrinterRecords(DWORD flags, const char *name, DWORD level);
+void ReleasePrinterRecords(PrinterRecords *pr);
+
+// "\\" and this machine's name, cut to fit cb bytes.
+void ComposeLocalMachineEntry(char *buf, size_t cb);
+
+#endif

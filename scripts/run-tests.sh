@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs every test under Wine on a virtual display, with a Wine prefix made
+# afresh for this run inside the build tree.
+set -euo pipefail
+BUILD=${1:-build}
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
+    export ZELVANE_ON_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+fi
+
+. "$here/wine-env.sh" "$BUILD"
+zelvane_prefix fresh
+zelvane_wine_up
+trap zelvane_wine_down EXIT
+
+cd "$ZELVANE_BUILD"
+ctest --output-on-failure

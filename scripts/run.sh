@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Starts Zelvane under Wine: on the current display when there is one,
+# otherwise on a virtual display, where a screenshot of the window is saved.
+set -euo pipefail
+BUILD=${1:-build}
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-env.sh" "$BUILD"
+exe="$ZELVANE_BUILD/zelvane.exe"
+
+if [ -z "${ZELVANE_ON_XVFB:-}" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    zelvane_prefix
+    echo "Starting Zelvane on display $DISPLAY"
+    exec wine "$exe"
+fi
+
+if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
+    export ZELVANE_ON_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+fi
+
+zelvane_prefix
+zelvane_wine_up
+trap zelvane_wine_down EXIT
+shot="$ZELVANE_BUILD/zelvane-screenshot.png"
+echo "No display: starting Zelvane on a virtual display ($DISPLAY)"
+wine "$exe" </dev/null >/dev/null 2>&1 &
+pid=$!
+
+# Wait (at most 30 s) for the window, then for its clock's first tick.
+for _ in $(seq 1 300); do
+    xwininfo -root -tree 2>/dev/null | grep -q '"Zelvane"' && break
+    sleep 0.1
+done
+if ! xwininfo -root -tree 2>/dev/null | grep -q '"Zelvane"'; then
+    echo "Zelvane's window did not appear" >&2
+    exit 1
+fi
+sleep 1.5
+import -window root -crop 760x320+0+0 "$shot"
+echo "Screenshot of Zelvane's window saved as $shot"
+kill "$pid" 2>/dev/null || true

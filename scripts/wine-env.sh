@@ -1,0 +1,34 @@
+# Sourced by the project's scripts: a private Wine prefix inside the build
+# tree, quiet, without the Mono and Gecko installers.
+# Usage: . scripts/wine-env.sh BUILD_DIR
+ZELVANE_BUILD=$(cd "${1:-build}" && pwd)
+export WINEPREFIX="$ZELVANE_BUILD/wineprefix"
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+
+# Creates the prefix when it is missing; with "fresh", always anew.
+zelvane_prefix() {
+    if [ "${1:-}" = fresh ]; then
+        wineserver -k 2>/dev/null || true
+        rm -rf "$WINEPREFIX"
+    fi
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "Creating the Wine prefix in $WINEPREFIX"
+        wineboot -i >/dev/null 2>&1
+        wineserver -w
+    fi
+}
+
+# Keeps one Wine server running for the session and starts Wine's own
+# services now, detached from our output: a service started by the first
+# program would otherwise hold that program's output pipe open for as long as
+# the server runs.
+zelvane_wine_up() {
+    wineserver -p </dev/null >/dev/null 2>&1
+    wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+zelvane_wine_down() {
+    wineserver -k 2>/dev/null || true
+}

@@ -1,0 +1,73 @@
+// gdi32 fakes: what is drawn, where, in which colours, and every brush and
+// pen made and deleted.
+#include "fakes/fakes.h"
+#include "fakes/real.h"
+
+namespace fake {
+Gdi &gdi()
+{
+    static Gdi g;
+    return g;
+}
+} // namespace fake
+
+namespace {
+
+COLORREF SelectedBrushColour(HDC hdc)
+{
+    LOGBRUSH lb = {};
+    GetObjectA(GetCurrentObject(hdc, OBJ_BRUSH), sizeof lb, &lb);
+    return lb.lbColor;
+}
+
+BOOL WINAPI FakeTextOutA(HDC hdc, int x, int y, LPCSTR text, int c)
+{
+    fake::gdi().texts.push_back({std::string(text, c > 0 ? (size_t)c : 0), x, y, GetTextColor(hdc),
+                                 GetBkColor(hdc), GetBkMode(hdc)});
+    return REAL("gdi32.dll", TextOutA)(hdc, x, y, text, c);
+}
+
+BOOL WINAPI FakeRectangle(HDC hdc, int l, int t, int r, int b)
+{
+    LOGPEN lp = {};
+    GetObjectA(GetCurrentObject(hdc, OBJ_PEN), sizeof lp, &lp);
+    fake::gdi().rects.push_back({l, t, r, b, SelectedBrushColour(hdc), lp.lopnColor, (int)lp.lopnStyle});
+    return REAL("gdi32.dll", Rectangle)(hdc, l, t, r, b);
+}
+
+HBRUSH WINAPI FakeCreateSolidBrush(COLORREF colour)
+{
+    HBRUSH h = REAL("gdi32.dll", CreateSolidBrush)(colour);
+    if (h) {
+        fake::gdi().live.insert(h);
+        ++fake::gdi().made;
+    }
+    return h;
+}
+
+HPEN WINAPI FakeCreatePen(int style, int width, COLORREF colour)
+{
+    HPEN h = REAL("gdi32.dll", CreatePen)(style, width, colour);
+    if (h) {
+        fake::gdi().live.insert(h);
+        ++fake::gdi().made;
+    }
+    return h;
+}
+
+BOOL WINAPI FakeDeleteObject(HGDIOBJ h)
+{
+    fake::gdi().live.erase(h);
+    ++fake::gdi().deleted;
+    return REAL("gdi32.dll", DeleteObject)(h);
+}
+
+} // namespace
+
+extern "C" {
+decltype(&FakeTextOutA) __imp_TextOutA = FakeTextOutA;
+decltype(&FakeRectangle) __imp_Rectangle = FakeRectangle;
+decltype(&FakeCreateSolidBrush) __imp_CreateSolidBrush = FakeCreateSolidBrush;
+decltype(&FakeCreatePen) __imp_CreatePen = FakeCreatePen;
+decltype(&FakeDeleteObject) __imp_DeleteObject = FakeDeleteObject;
+}

@@ -1,0 +1,131 @@
+// kernel32 fakes: memory blocks (counted, and failed on demand), the local
+// time, the version query, the profile's device entry and the computer name.
+#include "fakes/fakes.h"
+#include "fakes/real.h"
+
+#include <string.h>
+
+namespace fake {
+Kernel &kernel()
+{
+    static Kernel k;
+    return k;
+}
+} // namespace fake
+
+namespace {
+
+HGLOBAL WINAPI FakeGlobalAlloc(UINT flags, SIZE_T cb)
+{
+    fake::Kernel &k = fake::kernel();
+    k.globalFlags.push_back(flags);
+    if (++k.globalAllocs == k.failGlobalAllocAt) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return NULL;
+    }
+    HGLOBAL h = REAL("kernel32.dll", GlobalAlloc)(flags, cb);
+    if (h)
+        k.liveGlobal.insert(h);
+    return h;
+}
+
+HGLOBAL WINAPI FakeGlobalFree(HGLOBAL h)
+{
+    ++fake::kernel().globalFrees;
+    fake::kernel().liveGlobal.erase(h);
+    return REAL("kernel32.dll", GlobalFree)(h);
+}
+
+LPVOID WINAPI FakeHeapAlloc(HANDLE heap, DWORD flags, SIZE_T cb)
+{
+    fake::Kernel &k = fake::kernel();
+    if (++k.heapAllocs == k.failHeapAllocAt)
+        return NULL;
+    void *p = REAL("kernel32.dll", HeapAlloc)(heap, flags, cb);
+    if (p)
+        k.liveHeap.insert(p);
+    return p;
+}
+
+BOOL WINAPI FakeHeapFree(HANDLE heap, DWORD flags, LPVOID p)
+{
+    ++fake::kernel().heapFrees;
+    fake::kernel().liveHeap.erase(p);
+    return REAL("kernel32.dll", HeapFree)(heap, flags, p);
+}
+
+void WINAPI FakeGetLocalTime(LPSYSTEMTIME t)
+{
+    if (fake::kernel().localTime)
+        *t = *fake::kernel().localTime;
+    else
+        REAL("kernel32.dll", GetLocalTime)(t);
+}
+
+BOOL WINAPI FakeGetVersionExA(LPOSVERSIONINFOA v)
+{
+    fake::kernel().versionSizes.push_back(v->dwOSVersionInfoSize);
+    BOOL ok = REAL("kernel32.dll", GetVersionExA)(v);
+    if (fake::kernel().platformId)
+        v->dwPlatformId = *fake::kernel().platformId;
+    return ok;
+}
+
+bool IsDeviceKey(LPCSTR section, LPCSTR key)
+{
+    return section && key && lstrcmpiA(section, "windows") == 0 && lstrcmpiA(key, "device") == 0;
+}
+
+DWORD WINAPI FakeGetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR def, LPSTR buf, DWORD cb)
+{
+    if (!IsDeviceKey(section, key))
+        return REAL("kernel32.dll", GetProfileStringA)(section, key, def, buf, cb);
+    const std::string value = fake::kernel().profileDevice.value_or(def ? def : "");
+    if (cb == 0)
+        return 0;
+    size_t n = value.size() < cb - 1 ? value.size() : cb - 1;
+    memcpy(buf, value.data(), n);
+    buf[n] = '\0';
+    return (DWORD)n;
+}
+
+BOOL WINAPI FakeWriteProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value)
+{
+    if (!IsDeviceKey(section, key))
+        return REAL("kernel32.dll", WriteProfileStringA)(section, key, value);
+    fake::Events().push_back("WriteProfile");
+    fake::kernel().profileWrites.push_back(value ? value : "");
+    if (fake::kernel().failProfileWrite)
+        return FALSE;
+    fake::kernel().profileDevice = value ? value : "";
+    return TRUE;
+}
+
+BOOL WINAPI FakeGetComputerNameA(LPSTR buf, LPDWORD cch)
+{
+    if (!fake::kernel().computerName)
+        return REAL("kernel32.dll", GetComputerNameA)(buf, cch);
+    const std::string &name = *fake::kernel().computerName;
+    if (name.size() + 1 > *cch) {
+        *cch = (DWORD)name.size() + 1;
+        SetLastError(ERROR_BUFFER_OVERFLOW);
+        return FALSE;
+    }
+    memcpy(buf, name.c_str(), name.size() + 1);
+    *cch = (DWORD)name.size();
+    return TRUE;
+}
+
+} // namespace
+
+extern "C" {
+decltype(&FakeGlobalAlloc) __imp_GlobalAlloc = FakeGlobalAlloc;
+decltype(&FakeGlobalFree) __imp_GlobalFree = FakeGlobalFree;
+decltype(&FakeHeapAlloc) __imp_HeapAlloc = FakeHeapAlloc;
+decltype(&FakeHeapFree) __imp_HeapFree = FakeHeapFree;
+decltype(&FakeGetLocalTime) __imp_GetLocalTime = FakeGetLocalTime;
+decltype(&FakeGetVersionExA) __imp_GetVersionExA = FakeGetVersionExA;
+decltype(&FakeGetProfileStringA) __imp_GetProfileStringA = FakeGetProfileStringA;
+decltype(&FakeWriteProfileStringA) __imp_WriteProfileStringA = FakeWriteProfileStringA;
+decltype(&FakeGetComputerNameA) __imp_GetComputerNameA = FakeGetComputerNameA;
+}

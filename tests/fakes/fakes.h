@@ -1,0 +1,122 @@
+// Test seams: fakes of the platform calls whose answers a test chooses.
+// Each fake forwards to the platform's own function unless a test set an
+// answer, and records what it was asked.
+#ifndef ZELVANE_TESTS_FAKES_H
+#define ZELVANE_TESTS_FAKES_H
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fake {
+
+// One log of notable calls across all fakes, in the order they were made.
+std::vector<std::string> &Events();
+
+// Everything back to forwarding, every record emptied.
+void ResetAll();
+
+// --- gdi32 -----------------------------------------------------------------
+struct TextCall {
+    std::string text;
+    int x, y;
+    COLORREF textColour, backColour;
+    int bkMode;
+};
+struct RectCall {
+    int left, top, right, bottom;
+    COLORREF brushColour, penColour;
+    int penStyle;
+};
+struct Gdi {
+    std::vector<TextCall> texts;
+    std::vector<RectCall> rects;
+    std::set<HGDIOBJ> live; // brushes and pens made and not yet deleted
+    long made = 0, deleted = 0;
+};
+Gdi &gdi();
+
+// --- user32 ----------------------------------------------------------------
+struct TimerCall {
+    HWND hwnd;
+    UINT_PTR id;
+    UINT elapse;
+    bool kill;
+};
+struct MessageBoxCall {
+    HWND owner;
+    std::string text, caption;
+    UINT type;
+};
+struct BroadcastCall {
+    HWND hwnd;
+    UINT msg;
+    WPARAM wParam;
+    std::optional<std::string> section; // lParam as text, or none for 0
+    UINT flags, timeout;
+    bool resultPointer;
+};
+struct User {
+    long getDC = 0, releaseDC = 0;
+    std::optional<COLORREF> menuColour;       // answer for COLOR_MENU
+    std::vector<UINT> defWindowProc;          // messages passed on
+    std::vector<TimerCall> timers;
+    std::vector<MessageBoxCall> messageBoxes;
+    std::function<void()> onMessageBox;       // runs while the box "waits"
+    std::vector<BroadcastCall> broadcasts;
+    std::function<void(HWND, int)> onShowWindow;
+};
+User &user();
+
+// --- kernel32 --------------------------------------------------------------
+struct Kernel {
+    std::set<void *> liveGlobal, liveHeap;    // blocks taken and not given back
+    long globalAllocs = 0, globalFrees = 0, heapAllocs = 0, heapFrees = 0;
+    std::vector<UINT> globalFlags;            // flags of each GlobalAlloc
+    long failGlobalAllocAt = 0;               // 1-based; 0: never
+    long failHeapAllocAt = 0;
+    std::optional<SYSTEMTIME> localTime;
+    std::optional<DWORD> platformId;
+    std::vector<DWORD> versionSizes;          // dwOSVersionInfoSize of each query
+    std::optional<std::string> profileDevice; // "windows"/"device"; none: not set
+    bool failProfileWrite = false;
+    std::vector<std::string> profileWrites;   // device values written
+    std::optional<std::string> computerName;
+};
+Kernel &kernel();
+
+// --- ws2_32 ----------------------------------------------------------------
+struct Winsock {
+    long startups = 0, cleanups = 0;
+    std::vector<WORD> versions;
+    int startupError = 0;                     // 0: WSAStartup succeeds
+    std::optional<std::string> hostName;      // none: gethostname fails
+};
+Winsock &winsock();
+
+// --- comdlg32 and shell32 --------------------------------------------------
+struct Shell {
+    std::vector<OPENFILENAMEA> dialogs;       // records as passed
+    std::vector<std::string> initialNames;    // the file name buffer on entry
+    std::optional<std::string> chosenFile;    // none: the user cancels
+    std::function<void()> onDialog;           // runs while the dialog "waits"
+    struct Execute {
+        HWND owner;
+        std::string verb, file;
+        bool parameters, directory;
+        int show;
+    };
+    std::vector<Execute> executes;
+    INT_PTR executeResult = 42;               // > 32: the shell took it
+};
+Shell &shell();
+
+} // namespace fake
+
+#endif

@@ -13,6 +13,7 @@ fi
 . "$here/wine-env.sh" "$BUILD"
 zelvane_prefix fresh
 zelvane_wine_up
+zelvane_managed N
 trap zelvane_wine_down EXIT
 
 cd "$ZELVANE_BUILD"

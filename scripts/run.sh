@@ -9,6 +9,7 @@ exe="$ZELVANE_BUILD/zelvane.exe"
 
 if [ -z "${ZELVANE_ON_XVFB:-}" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     zelvane_prefix
+    zelvane_managed Y
     echo "Starting Zelvane on display $DISPLAY"
     exec wine "$exe"
 fi
@@ -20,6 +21,7 @@ fi
 
 zelvane_prefix
 zelvane_wine_up
+zelvane_managed N
 trap zelvane_wine_down EXIT
 shot="$ZELVANE_BUILD/zelvane-screenshot.png"
 echo "No display: starting Zelvane on a virtual display ($DISPLAY)"

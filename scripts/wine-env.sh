@@ -32,3 +32,10 @@ zelvane_wine_up() {
 zelvane_wine_down() {
     wineserver -k 2>/dev/null || true
 }
+
+# Whether a window manager manages Wine's windows. On a virtual display with
+# none, managed windows make every hide wait two seconds for a withdrawal
+# that never comes.
+zelvane_managed() {
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$1" /f </dev/null >/dev/null 2>&1 || true
+}

@@ -1,1 +1,130 @@
-#include "harness.h"
+// The real zelvane.exe, started as its own process.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "app/ids.h"
+
+namespace {
+
+struct Started {
+    PROCESS_INFORMATION pi = {};
+    HWND window = nullptr;
+};
+
+struct Search {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowOf(HWND h, LPARAM lp)
+{
+    Search *s = reinterpret_cast<Search *>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    char cls[32] = "";
+    GetClassNameA(h, cls, sizeof cls);
+    if (pid == s->pid && lstrcmpA(cls, "PrinterClass") == 0 && IsWindowVisible(h)) {
+        s->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Starts zelvane.exe (beside the tests' own directory) with a show state,
+// and waits at most 30 s for its window.
+Started Start(WORD showState)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, sizeof path);
+    std::string exe(path);
+    exe = exe.substr(0, exe.find_last_of('\\')); // tests directory
+    exe = exe.substr(0, exe.find_last_of('\\')) + "\\zelvane.exe";
+
+    Started s;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = showState;
+    std::string cmd = "\"" + exe + "\"";
+    if (!CreateProcessA(exe.c_str(), &cmd[0], NULL, NULL, FALSE, 0, NULL, NULL, &si, &s.pi)) {
+        ADD_FAILURE() << "cannot start " << exe;
+        return s;
+    }
+    WaitForInputIdle(s.pi.hProcess, 30000);
+    Search search = {s.pi.dwProcessId, nullptr};
+    for (DWORD start = GetTickCount(); !search.found && GetTickCount() - start < 30000;) {
+        EnumWindows(FindWindowOf, (LPARAM)&search);
+        if (!search.found)
+            WaitForSingleObject(s.pi.hProcess, 50);
+    }
+    s.window = search.found;
+    return s;
+}
+
+// Waits at most 30 s for the process to end; returns its exit code.
+DWORD Finish(Started &s)
+{
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(s.pi.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(s.pi.hProcess, &code);
+    else
+        TerminateProcess(s.pi.hProcess, 99);
+    CloseHandle(s.pi.hThread);
+    CloseHandle(s.pi.hProcess);
+    return code;
+}
+
+} // namespace
+
+TEST(Executable, ClosingTheWindowExitsWithZero)
+{
+    Started s = Start(SW_SHOWNORMAL);
+    ASSERT_NE(nullptr, s.window);
+    RECT r;
+    GetWindowRect(s.window, &r);
+    EXPECT_EQ(0, r.left);
+    EXPECT_EQ(0, r.top);
+    EXPECT_EQ(760, r.right - r.left);
+    EXPECT_EQ(320, r.bottom - r.top);
+    char title[32] = "";
+    GetWindowTextA(s.window, title, sizeof title);
+    EXPECT_STREQ("Zelvane", title);
+    PostMessageA(s.window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, Finish(s));
+}
+
+TEST(Executable, FileExitExitsWithZero)
+{
+    Started s = Start(SW_SHOWNORMAL);
+    ASSERT_NE(nullptr, s.window);
+    PostMessageA(s.window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(0u, Finish(s));
+}
+
+TEST(Executable, ShownNormallyWhateverTheStartState)
+{
+    for (WORD state : {(WORD)SW_HIDE, (WORD)SW_MINIMIZE, (WORD)SW_SHOWMAXIMIZED}) {
+        SCOPED_TRACE(state);
+        Started s = Start(state);
+        ASSERT_NE(nullptr, s.window) << "no visible window";
+        EXPECT_FALSE(IsIconic(s.window));
+        EXPECT_FALSE(IsZoomed(s.window));
+        PostMessageA(s.window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, Finish(s));
+    }
+}
+
+TEST(Executable, TwoCopiesRunSideBySide)
+{
+    Started a = Start(SW_SHOWNORMAL);
+    Started b = Start(SW_SHOWNORMAL);
+    ASSERT_NE(nullptr, a.window);
+    ASSERT_NE(nullptr, b.window);
+    EXPECT_NE(a.window, b.window);
+    PostMessageA(a.window, WM_CLOSE, 0, 0);
+    PostMessageA(b.window, WM_COMMAND, IDM_EXIT, 0);
+    EXPECT_EQ(0u, Finish(a));
+    EXPECT_EQ(0u, Finish(b));
+}

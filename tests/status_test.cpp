@@ -1,1 +1,216 @@
+// The status line, its wipe, and the clock.
 #include "harness.h"
+
+#include "app/app.h"
+#include "app/ids.h"
+#include "app/state.h"
+
+namespace {
+
+const COLORREF kMenu = RGB(200, 201, 202);
+const COLORREF kDarkRed = RGB(170, 0, 0);
+const COLORREF kDarkBlue = RGB(0, 0, 170);
+
+class StatusTest : public MainWindowTest {
+  protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        Open();
+        fake::user().menuColour = kMenu;
+        fake::gdi().texts.clear();
+        fake::gdi().rects.clear();
+        fake::user().timers.clear();
+    }
+
+    // Whether the last timer call armed timer id for a second.
+    bool Armed(UINT_PTR id) const
+    {
+        const std::vector<fake::TimerCall> &t = fake::user().timers;
+        return !t.empty() && t.back().id == id && !t.back().kill && t.back().elapse == 1000 && t.back().hwnd == hwnd;
+    }
+
+    // Whether any pixel of the status band shows this colour on screen.
+    bool BandShows(COLORREF colour, int top) const
+    {
+        HDC hdc = GetDC(hwnd);
+        bool seen = false;
+        for (int y = top; y < top + 16 && !seen; ++y)
+            for (int x = 80; x < 300 && !seen; ++x)
+                seen = GetPixel(hdc, x, y) == colour;
+        ReleaseDC(hwnd, hdc);
+        return seen;
+    }
+};
+
+} // namespace
+
+TEST_F(StatusTest, StatusKindsAndColours)
+{
+    struct Case {
+        int kind;
+        COLORREF colour;
+    } cases[] = {{STATUS_ERROR, kDarkRed}, {STATUS_INFO, kDarkBlue}, {0, kDarkBlue},
+                 {2, kDarkBlue},           {-1, kDarkBlue},         {1000, kDarkBlue}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE("kind " + std::to_string(c.kind));
+        fake::gdi().texts.clear();
+        EXPECT_NE(0, ShowStatus(hwnd, "No Jobs in Queue", c.kind));
+        ASSERT_EQ(1u, fake::gdi().texts.size());
+        const fake::TextCall &t = fake::gdi().texts[0];
+        EXPECT_EQ("No Jobs in Queue", t.text);
+        EXPECT_EQ(80, t.x);
+        EXPECT_EQ(245, t.y);
+        EXPECT_EQ(c.colour, t.textColour);
+        EXPECT_EQ(kMenu, t.backColour);
+        EXPECT_EQ(OPAQUE, t.bkMode);
+        EXPECT_TRUE(Armed(TIMER_STATUS));
+    }
+}
+
+TEST_F(StatusTest, StatusLineFollowsTheLayout)
+{
+    g_bRemoteHidden = 0;
+    ShowStatus(hwnd, "Insufficient Buffer ", STATUS_ERROR);
+    ASSERT_EQ(1u, fake::gdi().texts.size());
+    EXPECT_EQ(450, fake::gdi().texts[0].y);
+    EXPECT_EQ("Insufficient Buffer ", fake::gdi().texts[0].text); // trailing space drawn
+}
+
+TEST_F(StatusTest, StatusEmptyTextStillArmsTheWipe)
+{
+    ShowStatus(hwnd, "", STATUS_INFO);
+    for (const fake::TextCall &t : fake::gdi().texts)
+        EXPECT_EQ("", t.text);
+    EXPECT_TRUE(Armed(TIMER_STATUS));
+}
+
+TEST_F(StatusTest, StatusWipeCoversTheBandOfTheLayoutAtTheTick)
+{
+    struct Case {
+        int hiddenAtMessage, hiddenAtTick;
+        RECT band;
+    } cases[] = {
+        {1, 1, {75, 245, 600, 265}},
+        {0, 0, {75, 445, 600, 467}},
+        {1, 0, {75, 445, 600, 467}}, // the layout changed within the second
+        {0, 1, {75, 245, 600, 265}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE("hidden at message " + std::to_string(c.hiddenAtMessage));
+        fake::gdi().rects.clear();
+        fake::user().timers.clear();
+        g_bRemoteHidden = c.hiddenAtMessage;
+        ShowStatus(hwnd, "Fail to access the printer", STATUS_ERROR);
+        g_bRemoteHidden = c.hiddenAtTick;
+        long dcBefore = fake::user().getDC - fake::user().releaseDC;
+        SendMessageA(hwnd, WM_TIMER, TIMER_STATUS, 0);
+        ASSERT_EQ(1u, fake::gdi().rects.size());
+        const fake::RectCall &r = fake::gdi().rects[0];
+        EXPECT_EQ(c.band.left, r.left);
+        EXPECT_EQ(c.band.top, r.top);
+        EXPECT_EQ(c.band.right, r.right);
+        EXPECT_EQ(c.band.bottom, r.bottom);
+        EXPECT_EQ(kMenu, r.brushColour);
+        EXPECT_EQ(kMenu, r.penColour);
+        EXPECT_EQ(PS_SOLID, r.penStyle);
+        ASSERT_FALSE(fake::user().timers.empty());
+        EXPECT_TRUE(fake::user().timers.back().kill);
+        EXPECT_EQ((UINT_PTR)TIMER_STATUS, fake::user().timers.back().id);
+        EXPECT_EQ(dcBefore, fake::user().getDC - fake::user().releaseDC);
+    }
+}
+
+TEST_F(StatusTest, StatusIsWipedOnScreenBySecondTimer)
+{
+    // Drawn with the real menu colour, then wiped by the real timer.
+    fake::user().menuColour.reset();
+    ShowStatus(hwnd, "No Jobs in Queue", STATUS_ERROR);
+    EXPECT_TRUE(BandShows(kDarkRed, 245));
+
+    DWORD start = GetTickCount();
+    bool wiped = false;
+    while (!wiped && GetTickCount() - start < 10000) {
+        MSG msg;
+        if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+        else
+            MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT);
+        for (const fake::TimerCall &t : fake::user().timers)
+            wiped = wiped || (t.kill && t.id == TIMER_STATUS);
+    }
+    ASSERT_TRUE(wiped) << "the status timer never fired";
+    EXPECT_GE(GetTickCount() - start, 900u) << "wiped before its second";
+    EXPECT_FALSE(BandShows(kDarkRed, 245));
+}
+
+TEST_F(StatusTest, ClockText)
+{
+    struct Case {
+        WORD h, m, s;
+        const char *text;
+    } cases[] = {{9, 5, 7, "9 : 5 : 7 "}, {0, 0, 0, "0 : 0 : 0 "}, {23, 59, 59, "23 : 59 : 59 "}, {12, 30, 0, "12 : 30 : 0 "}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        SYSTEMTIME t = {};
+        t.wHour = c.h;
+        t.wMinute = c.m;
+        t.wSecond = c.s;
+        fake::kernel().localTime = t;
+        fake::gdi().texts.clear();
+        fake::gdi().rects.clear();
+        SendMessageA(hwnd, WM_TIMER, TIMER_CLOCK, 0);
+        ASSERT_EQ(1u, fake::gdi().rects.size());
+        const fake::RectCall &r = fake::gdi().rects[0];
+        EXPECT_EQ(652, r.left);
+        EXPECT_EQ(4, r.top);
+        EXPECT_EQ(730, r.right);
+        EXPECT_EQ(22, r.bottom);
+        EXPECT_EQ(kMenu, r.brushColour);
+        EXPECT_EQ(RGB(0, 0, 0), r.penColour); // the default pen
+        ASSERT_EQ(1u, fake::gdi().texts.size());
+        const fake::TextCall &x = fake::gdi().texts[0];
+        EXPECT_EQ(c.text, x.text);
+        EXPECT_EQ(653, x.x);
+        EXPECT_EQ(5, x.y);
+        EXPECT_EQ(RGB(0, 0, 0), x.textColour);
+        EXPECT_EQ(kMenu, x.backColour);
+    }
+    EXPECT_TRUE(fake::user().timers.empty()) << "a clock tick touches no timer";
+}
+
+TEST_F(StatusTest, ClockTimerRunsFromCreationAndIsTheLowWordOnly)
+{
+    // Created in setup: the clock's timer was armed for a second.
+    MainWindowTest::TearDown();
+    fake::ResetAll();
+    Open();
+    bool armed = false;
+    for (const fake::TimerCall &t : fake::user().timers)
+        armed = armed || (t.id == TIMER_CLOCK && t.elapse == 1000 && !t.kill);
+    EXPECT_TRUE(armed);
+
+    fake::gdi().texts.clear();
+    SendMessageA(hwnd, WM_TIMER, MAKEWPARAM(TIMER_CLOCK, 7), 0);
+    ASSERT_EQ(1u, fake::gdi().texts.size());
+    EXPECT_EQ(653, fake::gdi().texts[0].x);
+}
+
+TEST_F(StatusTest, StatusAndClockGiveBackEverything)
+{
+    // Ten thousand rounds of tick, message and wipe: every device context
+    // released, every brush and pen deleted.
+    fake::gdi().live.clear();
+    long made = fake::gdi().made, deleted = fake::gdi().deleted;
+    long got = fake::user().getDC, released = fake::user().releaseDC;
+    for (int i = 0; i < 10000; ++i) {
+        SendMessageA(hwnd, WM_TIMER, TIMER_CLOCK, 0);
+        ShowStatus(hwnd, "Printing  C:\\file.txt", i % 2 ? STATUS_ERROR : STATUS_INFO);
+        SendMessageA(hwnd, WM_TIMER, TIMER_STATUS, 0);
+    }
+    EXPECT_EQ(30000, fake::user().getDC - got);
+    EXPECT_EQ(fake::user().getDC - got, fake::user().releaseDC - released);
+    EXPECT_EQ(30000, fake::gdi().made - made); // a brush per tick, a brush and a pen per wipe
+    EXPECT_EQ(fake::gdi().made - made, fake::gdi().deleted - deleted);
+    EXPECT_TRUE(fake::gdi().live.empty());
+}

@@ -1,1 +1,267 @@
+// Start-up, the fixed layout of both panels, sizing and the painted labels.
 #include "harness.h"
+
+#include "app/app.h"
+#include "app/ids.h"
+#include "app/state.h"
+
+namespace {
+
+const DWORD kList = WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_SORT;
+
+struct ExpectedControl {
+    const char *className;
+    DWORD exStyle, style;
+    int x, y, width, height, id;
+    HWND *kept;
+};
+
+const ExpectedControl kControls[] = {
+    {"button", 0, WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 20, 20, 710, 200, 0, nullptr},
+    {"listbox", WS_EX_CLIENTEDGE, kList | WS_VISIBLE, 50, 70, 220, 140, 1, &g_hwndLocalServers},
+    {"listbox", WS_EX_CLIENTEDGE, kList | WS_VISIBLE, 270, 70, 220, 140, 2, &g_hwndLocalPrinters},
+    {"listbox", WS_EX_CLIENTEDGE, kList | WS_VISIBLE, 490, 70, 220, 140, 3, &g_hwndLocalJobs},
+    {"button", 0, WS_CHILD | BS_GROUPBOX, 20, 230, 710, 200, 5, &g_hwndRemoteFrame},
+    {"listbox", WS_EX_CLIENTEDGE, kList, 50, 280, 220, 140, 6, &g_hwndRemoteServers},
+    {"listbox", WS_EX_CLIENTEDGE, kList, 270, 280, 220, 140, 7, &g_hwndRemotePrinters},
+    {"listbox", WS_EX_CLIENTEDGE, kList, 490, 280, 220, 140, 8, &g_hwndRemoteJobs},
+};
+
+RECT WindowRect(HWND hwnd)
+{
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+void ExpectPlace(HWND hwnd, int height, const char *when)
+{
+    RECT r = WindowRect(hwnd);
+    EXPECT_EQ(0, r.left) << when;
+    EXPECT_EQ(0, r.top) << when;
+    EXPECT_EQ(760, r.right - r.left) << when;
+    EXPECT_EQ(height, r.bottom - r.top) << when;
+}
+
+class WindowTest : public MainWindowTest {
+};
+
+} // namespace
+
+TEST(Startup, ClassIsRegisteredWithItsValues)
+{
+    WNDCLASSA wc = {};
+    ASSERT_TRUE(GetClassInfoA(g_hInstance, "PrinterClass", &wc));
+    EXPECT_EQ(0u, wc.style);
+    EXPECT_EQ((WNDPROC)MainWndProc, wc.lpfnWndProc);
+    EXPECT_EQ(0, wc.cbClsExtra);
+    EXPECT_EQ(0, wc.cbWndExtra);
+    EXPECT_EQ(LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_MAINICON)), wc.hIcon);
+    EXPECT_NE(nullptr, wc.hIcon);
+    EXPECT_EQ(LoadCursorA(NULL, MAKEINTRESOURCEA(32512)), wc.hCursor);
+    EXPECT_EQ(MAKEINTRESOURCEA(IDR_MAINMENU), wc.lpszMenuName);
+    // A real brush of the menu colour, not a colour index.
+    ASSERT_GT((UINT_PTR)wc.hbrBackground, (UINT_PTR)64);
+    LOGBRUSH lb = {};
+    ASSERT_EQ((int)sizeof lb, GetObjectA(wc.hbrBackground, sizeof lb, &lb));
+    EXPECT_EQ((UINT)BS_SOLID, lb.lbStyle);
+    EXPECT_EQ(GetSysColor(COLOR_MENU), lb.lbColor);
+}
+
+TEST(Startup, IconGroupsHoldTheirImages)
+{
+    // The main icon at each of its sizes, and the file icon at 32 by 32.
+    for (int size : {16, 32, 48}) {
+        HICON icon = (HICON)LoadImageA(g_hInstance, MAKEINTRESOURCEA(IDI_MAINICON), IMAGE_ICON, size, size, 0);
+        ASSERT_NE(nullptr, icon) << size;
+        ICONINFO ii = {};
+        ASSERT_TRUE(GetIconInfo(icon, &ii));
+        BITMAP bm = {};
+        GetObjectA(ii.hbmMask, sizeof bm, &bm);
+        EXPECT_EQ(size, bm.bmWidth) << size;
+        DeleteObject(ii.hbmMask);
+        if (ii.hbmColor)
+            DeleteObject(ii.hbmColor);
+        DestroyIcon(icon);
+    }
+    HRSRC group = FindResourceA(g_hInstance, MAKEINTRESOURCEA(IDI_MAINICON), MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
+    ASSERT_NE(nullptr, group);
+    const WORD *dir = (const WORD *)LockResource(LoadResource(g_hInstance, group));
+    EXPECT_EQ(4, dir[2]);
+    group = FindResourceA(g_hInstance, MAKEINTRESOURCEA(IDI_FILEICON), MAKEINTRESOURCEA(14));
+    ASSERT_NE(nullptr, group);
+    dir = (const WORD *)LockResource(LoadResource(g_hInstance, group));
+    EXPECT_EQ(1, dir[2]);
+    const BYTE *entry = (const BYTE *)(dir + 3);
+    EXPECT_EQ(32, entry[0]);
+    EXPECT_EQ(16, entry[2]); // colours
+}
+
+TEST_F(WindowTest, StartupWindowTitleStylePlace)
+{
+    Open();
+    char title[32] = "";
+    GetWindowTextA(hwnd, title, sizeof title);
+    EXPECT_STREQ("Zelvane", title);
+    EXPECT_EQ((DWORD)WS_OVERLAPPEDWINDOW, (DWORD)GetWindowLongA(hwnd, GWL_STYLE) & WS_OVERLAPPEDWINDOW);
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+    ExpectPlace(hwnd, 320, "after creation");
+
+    const fake::CreateCall &main = fake::user().creates.at(0);
+    EXPECT_EQ("PrinterClass", main.className);
+    EXPECT_EQ(0u, main.exStyle);
+    EXPECT_EQ((DWORD)WS_OVERLAPPEDWINDOW, main.style);
+    EXPECT_EQ(CW_USEDEFAULT, main.x);
+    EXPECT_EQ(CW_USEDEFAULT, main.width);
+    EXPECT_EQ(nullptr, main.parent);
+    EXPECT_EQ(0, main.id);
+    EXPECT_NE(nullptr, GetMenu(hwnd));
+}
+
+TEST_F(WindowTest, StartupShowsNormallyWhateverTheShowState)
+{
+    fake::winsock().hostName = "host";
+    fake::spooler().answers[6] = {{std::nullopt, "P", "S"}};
+    int entriesWhenShown = -1;
+    int showState = -1;
+    fake::user().onShowWindow = [&](HWND h, int show) {
+        char cls[32] = "";
+        GetClassNameA(h, cls, sizeof cls);
+        if (lstrcmpA(cls, "PrinterClass") == 0) {
+            showState = show;
+            entriesWhenShown = (int)SendMessageA(g_hwndLocalServers, LB_GETCOUNT, 0, 0);
+        }
+    };
+    g_bRemoteHidden = 1;
+    ASSERT_EQ(1, CreateMainWindow(g_hInstance, SW_HIDE));
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM out) -> BOOL {
+            *reinterpret_cast<HWND *>(out) = h;
+            return FALSE;
+        },
+        (LPARAM)&hwnd);
+    EXPECT_EQ(SW_SHOW, showState);
+    EXPECT_EQ(1, entriesWhenShown) << "the local server list is filled before the window is shown";
+    EXPECT_TRUE(IsWindowVisible(hwnd));
+}
+
+TEST_F(WindowTest, LayoutControlsAsCreated)
+{
+    Open();
+    const std::vector<fake::CreateCall> &creates = fake::user().creates;
+    ASSERT_EQ(9u, creates.size());
+    for (size_t i = 0; i < 8; ++i) {
+        const ExpectedControl &want = kControls[i];
+        const fake::CreateCall &got = creates[i + 1];
+        SCOPED_TRACE("control " + std::to_string(i + 1));
+        EXPECT_EQ(want.className, got.className);
+        EXPECT_EQ(want.exStyle, got.exStyle);
+        EXPECT_EQ(want.style, got.style);
+        EXPECT_EQ(want.x, got.x);
+        EXPECT_EQ(want.y, got.y);
+        EXPECT_EQ(want.width, got.width);
+        EXPECT_EQ(want.height, got.height);
+        EXPECT_EQ(want.id, got.id);
+        EXPECT_EQ(hwnd, got.parent);
+        EXPECT_EQ(g_hInstance, got.instance);
+        EXPECT_FALSE(got.hasText);
+        EXPECT_EQ(nullptr, got.param);
+        if (want.kept) {
+            EXPECT_EQ(got.result, *want.kept);
+        }
+
+        // And the real control, as the window shows it.
+        HWND h = got.result;
+        ASSERT_NE(nullptr, h);
+        EXPECT_EQ(want.id, GetDlgCtrlID(h));
+        EXPECT_EQ((want.style & WS_VISIBLE) != 0, IsWindowVisible(h) != 0);
+        RECT r;
+        GetWindowRect(h, &r);
+        MapWindowPoints(NULL, hwnd, (POINT *)&r, 2);
+        EXPECT_EQ(want.x, r.left);
+        EXPECT_EQ(want.y, r.top);
+        EXPECT_EQ(want.width, r.right - r.left);
+        EXPECT_LE(r.bottom - r.top, want.height); // lists may trim to whole rows
+    }
+}
+
+TEST_F(WindowTest, LayoutSnapsBackAfterAnySizing)
+{
+    Open();
+    // A drag of the frame: the move asks for another size, and is put back.
+    SetWindowPos(hwnd, NULL, 100, 50, 400, 200, SWP_NOZORDER);
+    ExpectPlace(hwnd, 320, "after a drag of the frame");
+
+    // Moving by the caption is possible; the next sizing of any kind puts it back.
+    for (WPARAM kind : {SIZE_RESTORED, SIZE_MINIMIZED, SIZE_MAXIMIZED, SIZE_MAXSHOW, SIZE_MAXHIDE}) {
+        SetWindowPos(hwnd, NULL, 120, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        EXPECT_EQ(120, WindowRect(hwnd).left);
+        SendMessageA(hwnd, WM_SIZE, kind, MAKELPARAM(10, 10));
+        ExpectPlace(hwnd, 320, ("after WM_SIZE " + std::to_string(kind)).c_str());
+    }
+
+    g_bRemoteHidden = 0; // the expanded layout
+    SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, 0);
+    ExpectPlace(hwnd, 530, "expanded");
+    SetWindowPos(hwnd, NULL, 30, 30, 900, 700, SWP_NOZORDER);
+    ExpectPlace(hwnd, 530, "expanded, after a drag of the frame");
+}
+
+TEST_F(WindowTest, LayoutMaximizeKeepsTheSize)
+{
+    Open();
+    ShowWindow(hwnd, SW_MAXIMIZE);
+    ExpectPlace(hwnd, 320, "after maximize");
+}
+
+TEST_F(WindowTest, PaintLabelsOfEachLayout)
+{
+    Open();
+    const COLORREF menu = RGB(10, 20, 30);
+    fake::user().menuColour = menu;
+
+    struct Label {
+        const char *text;
+        int x, y;
+    };
+    const std::vector<Label> collapsed = {
+        {"Server's Name", 50, 45}, {"Printer's Share Name", 270, 45}, {"Jobs Running", 490, 45}, {"Status :", 20, 245}};
+    const std::vector<Label> expanded = {{"Server's Name", 50, 45},        {"Printer's Share Name", 270, 45},
+                                         {"Jobs Running", 490, 45},        {"Server's Name", 50, 250},
+                                         {"Printer's Share Name", 270, 250}, {"Jobs Running", 490, 250},
+                                         {"Status :", 20, 450}};
+
+    for (int hidden : {1, 0}) {
+        g_bRemoteHidden = hidden;
+        fake::gdi().texts.clear();
+        RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        const std::vector<Label> &want = hidden ? collapsed : expanded;
+        const std::vector<fake::TextCall> &got = fake::gdi().texts;
+        ASSERT_EQ(want.size(), got.size()) << "layout hidden=" << hidden;
+        for (size_t i = 0; i < want.size(); ++i) {
+            SCOPED_TRACE(want[i].text);
+            EXPECT_EQ(want[i].text, got[i].text);
+            EXPECT_EQ(want[i].x, got[i].x);
+            EXPECT_EQ(want[i].y, got[i].y);
+            EXPECT_EQ(RGB(0, 0, 0), got[i].textColour);
+            EXPECT_EQ(menu, got[i].backColour);
+            EXPECT_EQ(OPAQUE, got[i].bkMode);
+        }
+    }
+}
+
+TEST_F(WindowTest, StartupDestroyPostsQuitWithZero)
+{
+    Open();
+    DestroyWindow(hwnd);
+    hwnd = nullptr;
+    MSG msg;
+    bool quit = false;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        if (msg.message == WM_QUIT) {
+            quit = true;
+            EXPECT_EQ(0u, msg.wParam);
+        }
+    EXPECT_TRUE(quit);
+}

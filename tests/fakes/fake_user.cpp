@@ -89,9 +89,24 @@ LRESULT WINAPI FakeSendMessageTimeoutA(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     return 1;
 }
 
+HWND WINAPI FakeCreateWindowExA(DWORD exStyle, LPCSTR cls, LPCSTR text, DWORD style, int x, int y, int w, int h,
+                                HWND parent, HMENU menu, HINSTANCE instance, LPVOID param)
+{
+    // Recorded before the call: a window's children are made inside it.
+    std::vector<fake::CreateCall> &creates = fake::user().creates;
+    size_t at = creates.size();
+    creates.push_back({exStyle, IS_INTRESOURCE(cls) ? std::string("#atom") : std::string(cls), text != nullptr,
+                       style, x, y, w, h, parent, (INT_PTR)menu, instance, param, NULL});
+    HWND result = REAL("user32.dll", CreateWindowExA)(exStyle, cls, text, style, x, y, w, h, parent, menu,
+                                                      instance, param);
+    fake::user().creates[at].result = result;
+    return result;
+}
+
 } // namespace
 
 extern "C" {
+decltype(&FakeCreateWindowExA) __imp_CreateWindowExA = FakeCreateWindowExA;
 decltype(&FakeGetDC) __imp_GetDC = FakeGetDC;
 decltype(&FakeReleaseDC) __imp_ReleaseDC = FakeReleaseDC;
 decltype(&FakeDefWindowProcA) __imp_DefWindowProcA = FakeDefWindowProcA;

@@ -62,8 +62,21 @@ struct BroadcastCall {
     UINT flags, timeout;
     bool resultPointer;
 };
+struct CreateCall {
+    DWORD exStyle;
+    std::string className;
+    bool hasText;
+    DWORD style;
+    int x, y, width, height;
+    HWND parent;
+    INT_PTR id;
+    HINSTANCE instance;
+    void *param;
+    HWND result;
+};
 struct User {
     long getDC = 0, releaseDC = 0;
+    std::vector<CreateCall> creates;
     std::optional<COLORREF> menuColour;       // answer for COLOR_MENU
     std::vector<UINT> defWindowProc;          // messages passed on
     std::vector<TimerCall> timers;

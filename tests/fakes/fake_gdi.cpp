@@ -24,6 +24,8 @@ BOOL WINAPI FakeTextOutA(HDC hdc, int x, int y, LPCSTR text, int c)
 {
     fake::gdi().texts.push_back({std::string(text, c > 0 ? (size_t)c : 0), x, y, GetTextColor(hdc),
                                  GetBkColor(hdc), GetBkMode(hdc)});
+    if (fake::gdi().onText)
+        fake::gdi().onText(fake::gdi().texts.back());
     return REAL("gdi32.dll", TextOutA)(hdc, x, y, text, c);
 }
 

@@ -39,6 +39,7 @@ struct Gdi {
     std::vector<RectCall> rects;
     std::set<HGDIOBJ> live; // brushes and pens made and not yet deleted
     long made = 0, deleted = 0;
+    std::function<void(const TextCall &)> onText; // runs as each text is drawn
 };
 Gdi &gdi();
 

@@ -1,0 +1,542 @@
+// Printer lists, the selected printer's path, job lists and the remote panel.
+#include "harness.h"
+
+#include "app/app.h"
+#include "app/ids.h"
+#include "app/state.h"
+#include "browse/browse.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+const COLORREF kDarkRed = RGB(170, 0, 0);
+const COLORREF kDarkBlue = RGB(0, 0, 170);
+
+fake::Printer Shared(const fake::Text &server, const fake::Text &share)
+{
+    fake::Printer p;
+    p.server = server;
+    p.share = share;
+    p.printer = share ? *share : std::string("unnamed");
+    return p;
+}
+
+fake::Printer Named(const fake::Text &printer)
+{
+    fake::Printer p;
+    p.printer = printer;
+    return p;
+}
+
+fake::Printer Browsed(const fake::Text &description)
+{
+    fake::Printer p;
+    p.description = description;
+    return p;
+}
+
+fake::Printer WithJobs(std::vector<fake::Job> jobs)
+{
+    fake::Printer p;
+    p.jobs = std::move(jobs);
+    p.driver = "drv";
+    p.port = "LPT1:";
+    return p;
+}
+
+class BrowseTest : public MainWindowTest {
+  protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        fake::spooler().answers[6] = {Shared(std::nullopt, "Local"), Shared("\\\\PS1", "Laser5"),
+                                      Shared("\\\\PS2", "Ink")};
+        Open();
+        Forget();
+    }
+
+    void Forget()
+    {
+        fake::Events().clear();
+        fake::gdi().texts.clear();
+        fake::spooler().enumCalls.clear();
+        fake::spooler().opened.clear();
+    }
+
+    // The last status text and its colour.
+    std::pair<std::string, COLORREF> LastStatus() const
+    {
+        for (auto it = fake::gdi().texts.rbegin(); it != fake::gdi().texts.rend(); ++it)
+            if (it->x == 80)
+                return {it->text, it->textColour};
+        return {"(none)", 0};
+    }
+
+    // Selects a local server and returns the local printer list.
+    Names PickLocalServer(const std::string &entry)
+    {
+        SelectText(g_hwndLocalServers, entry);
+        SelChange(IDC_LOCAL_SERVERS);
+        return Entries(g_hwndLocalPrinters);
+    }
+
+    // Selects server and printer in the local panel; returns the job list.
+    Names PickLocalPrinter(const std::string &server, const std::string &printer)
+    {
+        PickLocalServer(server);
+        SelectText(g_hwndLocalPrinters, printer);
+        Forget();
+        SelChange(IDC_LOCAL_PRINTERS);
+        return Entries(g_hwndLocalJobs);
+    }
+
+    void ExpectAllGivenBack() const
+    {
+        EXPECT_EQ(fake::spooler().opens, fake::spooler().closes);
+        EXPECT_TRUE(fake::spooler().live.empty());
+        EXPECT_TRUE(fake::kernel().liveHeap.empty());
+        EXPECT_TRUE(fake::kernel().liveGlobal.empty());
+    }
+};
+
+} // namespace
+
+// --- local printers ----------------------------------------------------------
+
+TEST_F(BrowseTest, LocalPrintersOfTheSelectedServerByShareName)
+{
+    fake::spooler().answers[12] = {Shared("\\\\PS1", "Laser5"), Shared("\\\\ps1", "WrongCase"),
+                                   Shared("\\\\PS2", "OtherServer"), Shared("\\\\PS1", ""),
+                                   Shared("\\\\PS1", std::nullopt), Shared("\\\\PS1", "Colour")};
+    EXPECT_EQ((Names{"Colour", "Laser5"}), PickLocalServer("\\\\PS1"));
+    EXPECT_EQ(std::make_pair(std::string("\\\\PS1"), kDarkBlue), LastStatus());
+    ASSERT_EQ(2u, fake::spooler().enumCalls.size());
+    EXPECT_EQ(12u, fake::spooler().enumCalls[1].flags);
+    EXPECT_EQ(fake::Text("\\\\PS1"), fake::spooler().enumCalls[1].name);
+    EXPECT_EQ(2u, fake::spooler().enumCalls[1].level);
+    EXPECT_EQ(6u, g_cPrinters);
+    ExpectAllGivenBack();
+}
+
+TEST_F(BrowseTest, LocalPrintersOfThisMachineListedUnderItsEntry)
+{
+    fake::spooler().answers[12] = {Shared(std::nullopt, "Shared"), Shared("\\\\PS1", "Laser5")};
+    EXPECT_EQ((Names{"Shared"}), PickLocalServer("\\\\testhost"));
+    EXPECT_EQ((Names{"Laser5"}), PickLocalServer("\\\\PS1"));
+}
+
+TEST_F(BrowseTest, LocalPrintersWhenTheServerHasNone)
+{
+    // Both lists are emptied first; the message comes before the entry.
+    SendMessageA(g_hwndLocalPrinters, LB_ADDSTRING, 0, (LPARAM) "old printer");
+    SendMessageA(g_hwndLocalJobs, LB_ADDSTRING, 0, (LPARAM) "1 - old job");
+    LRESULT entriesAtMessage = -1;
+    fake::gdi().onText = [&](const fake::TextCall &t) {
+        if (t.text == "No Printers Available")
+            entriesAtMessage = SendMessageA(g_hwndLocalPrinters, LB_GETCOUNT, 0, 0);
+    };
+    EXPECT_EQ((Names{"No Printers Available"}), PickLocalServer("\\\\PS2"));
+    EXPECT_TRUE(Entries(g_hwndLocalJobs).empty());
+    EXPECT_EQ(0, entriesAtMessage);
+    EXPECT_EQ(std::make_pair(std::string("No Printers Available"), kDarkRed), LastStatus());
+    EXPECT_EQ(0, FillLocalPrinterList(hwnd, g_hwndLocalPrinters, "\\\\PS2"));
+
+    // Printers, but none of this server with a share name: silent and empty.
+    fake::spooler().answers[12] = {Shared("\\\\PS1", "Laser5"), Shared("\\\\PS2", "")};
+    Forget();
+    EXPECT_TRUE(PickLocalServer("\\\\PS2").empty());
+    EXPECT_EQ((Names{"\\\\PS2"}), StatusTexts());
+    EXPECT_EQ(1, FillLocalPrinterList(hwnd, g_hwndLocalPrinters, "\\\\PS2"));
+    ExpectAllGivenBack();
+}
+
+TEST_F(BrowseTest, LocalPrintersUnreadableCountAsNone)
+{
+    fake::spooler().answers[12] = {Shared("\\\\PS1", "Laser5")};
+    fake::spooler().failEnumFill = true;
+    EXPECT_EQ((Names{"No Printers Available"}), PickLocalServer("\\\\PS1"));
+    fake::spooler().failEnumFill = false;
+
+    fake::kernel().failGlobalAllocAt = fake::kernel().globalAllocs + 1;
+    EXPECT_EQ((Names{"No Printers Available"}), PickLocalServer("\\\\PS1"));
+
+    fake::spooler().claimedCount = 1000; // more than the block holds
+    EXPECT_EQ((Names{"Laser5"}), PickLocalServer("\\\\PS1"));
+    ExpectAllGivenBack();
+}
+
+// --- remote printers ---------------------------------------------------------
+
+TEST_F(BrowseTest, RemotePrintersByTheLastPartOfTheirNames)
+{
+    fake::spooler().answers[8] = {Named("\\\\RS\\Laser"), Named("Plain"), Named("\\\\RS\\"),
+                                  Named("\\\\OTHER\\Laser"), Named(std::nullopt)};
+    SendMessageA(g_hwndRemotePrinters, LB_ADDSTRING, 0, (LPARAM) "stale");
+    EXPECT_EQ(1, FillRemotePrinterList(hwnd, g_hwndRemotePrinters, "\\\\RS"));
+    EXPECT_EQ((Names{"", "Laser", "Laser", "Plain"}), Entries(g_hwndRemotePrinters));
+    EXPECT_TRUE(StatusTexts().empty());
+    ASSERT_EQ(2u, fake::spooler().enumCalls.size());
+    EXPECT_EQ(8u, fake::spooler().enumCalls[1].flags);
+    EXPECT_EQ(fake::Text("\\\\RS"), fake::spooler().enumCalls[1].name);
+    ExpectAllGivenBack();
+}
+
+TEST_F(BrowseTest, RemotePrintersWhenTheServerHasNone)
+{
+    LRESULT entriesAtMessage = -1;
+    fake::gdi().onText = [&](const fake::TextCall &t) {
+        if (t.text == "No Printers Available")
+            entriesAtMessage = SendMessageA(g_hwndRemotePrinters, LB_GETCOUNT, 0, 0);
+    };
+    EXPECT_EQ(1, FillRemotePrinterList(hwnd, g_hwndRemotePrinters, "\\\\RS"));
+    EXPECT_EQ((Names{"No Printers Available"}), Entries(g_hwndRemotePrinters));
+    EXPECT_EQ(1, entriesAtMessage) << "the entry comes before the message";
+    EXPECT_EQ(std::make_pair(std::string("No Printers Available"), kDarkRed), LastStatus());
+}
+
+TEST_F(BrowseTest, RemoteServerRowEmptiesItsPanelOnly)
+{
+    fake::spooler().answers[16] = {Browsed("\\\\RS\\P,drv,c")};
+    fake::spooler().answers[8] = {Named("\\\\RS\\Laser")};
+    Command(IDM_SHOW_REMOTE);
+    SendMessageA(g_hwndRemoteJobs, LB_ADDSTRING, 0, (LPARAM) "1 - old");
+    SendMessageA(g_hwndLocalPrinters, LB_ADDSTRING, 0, (LPARAM) "local stays");
+    SetSelection(g_hwndRemoteServers, 0);
+    Forget();
+    SelChange(IDC_REMOTE_SERVERS);
+    EXPECT_EQ((Names{"Laser"}), Entries(g_hwndRemotePrinters));
+    EXPECT_TRUE(Entries(g_hwndRemoteJobs).empty());
+    EXPECT_EQ((Names{"local stays"}), Entries(g_hwndLocalPrinters));
+    EXPECT_TRUE(StatusTexts().empty());
+}
+
+// --- the selected printer's path ---------------------------------------------
+
+TEST_F(BrowseTest, PathFromTheSelectionsOfOnePanel)
+{
+    fake::spooler().answers[12] = {Shared("\\\\PS1", "Laser5")};
+    PickLocalServer("\\\\PS1");
+    SelectText(g_hwndLocalPrinters, "Laser5");
+    Forget();
+    EXPECT_EQ(1, BuildSelectedPrinterPath(PANEL_LOCAL));
+    EXPECT_STREQ("\\\\PS1\\Laser5", g_szPrinterPath);
+
+    // The remote panel composes from its own lists, whatever the local holds.
+    SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM) "\\\\RS");
+    SendMessageA(g_hwndRemotePrinters, LB_ADDSTRING, 0, (LPARAM) "Ink");
+    SetSelection(g_hwndRemoteServers, 0);
+    SetSelection(g_hwndRemotePrinters, 0);
+    EXPECT_EQ(1, BuildSelectedPrinterPath(PANEL_REMOTE));
+    EXPECT_STREQ("\\\\RS\\Ink", g_szPrinterPath);
+
+    // A server but no printer: the path holds the server entry alone.
+    SetSelection(g_hwndLocalPrinters, -1);
+    EXPECT_EQ(0, BuildSelectedPrinterPath(PANEL_LOCAL));
+    EXPECT_STREQ("\\\\PS1", g_szPrinterPath);
+
+    // No server: the path is left as it was.
+    SetSelection(g_hwndRemoteServers, -1);
+    EXPECT_EQ(0, BuildSelectedPrinterPath(PANEL_REMOTE));
+    EXPECT_STREQ("\\\\PS1", g_szPrinterPath);
+
+    EXPECT_TRUE(fake::gdi().texts.empty()) << "composing the path says nothing";
+}
+
+TEST_F(BrowseTest, PathOfTheNoPrintersEntryFailsToOpen)
+{
+    PickLocalServer("\\\\PS1"); // the spooler has no printers for it
+    SelectText(g_hwndLocalPrinters, "No Printers Available");
+    Forget();
+    SelChange(IDC_LOCAL_PRINTERS);
+    EXPECT_STREQ("\\\\PS1\\No Printers Available", g_szPrinterPath);
+    EXPECT_EQ(std::make_pair(std::string("Fail to access the printer"), kDarkRed), LastStatus());
+    EXPECT_TRUE(Entries(g_hwndLocalJobs).empty());
+}
+
+// --- job lists ---------------------------------------------------------------
+
+TEST_F(BrowseTest, JobsOfTheSelectedPrinter)
+{
+    fake::spooler().answers[12] = {Shared("\\\\PS1", "Laser5")};
+    fake::spooler().printers["\\\\PS1\\Laser5"] = WithJobs({{7, "Report"}, {9, "Memo"}});
+    SendMessageA(g_hwndLocalJobs, LB_ADDSTRING, 0, (LPARAM) "stale");
+    EXPECT_EQ((Names{"7 - Report", "9 - Memo"}), PickLocalPrinter("\\\\PS1", "Laser5"));
+    EXPECT_TRUE(StatusTexts().empty());
+    EXPECT_EQ((std::vector<DWORD>{2, 2}), fake::spooler().jobCounts) << "cJobs asked for, twice";
+    ExpectAllGivenBack();
+
+    fake::spooler().printers["\\\\PS1\\Laser5"] = WithJobs({{9, "Memo"}, {10, "Plan"}});
+    EXPECT_EQ((Names{"10 - Plan", "9 - Memo"}), PickLocalPrinter("\\\\PS1", "Laser5")) << "sorted as text";
+
+    fake::spooler().printers["\\\\PS1\\Laser5"] = WithJobs({{(DWORD)-5, "Negative"}});
+    EXPECT_EQ((Names{"-5 - Negative"}), PickLocalPrinter("\\\\PS1", "Laser5")) << "a signed long";
+
+    fake::spooler().printers["\\\\PS1\\Laser5"] = WithJobs({{5, std::nullopt}});
+    EXPECT_EQ((Names{"5 - "}), PickLocalPrinter("\\\\PS1", "Laser5"));
+}
+
+TEST_F(BrowseTest, JobsOfAnEmptyQueue)
+{
+    fake::spooler().answers[12] = {Shared("\\\\PS1", "Laser5")};
+    fake::spooler().printers["\\\\PS1\\Laser5"] = WithJobs({});
+    EXPECT_EQ((Names{"No Jobs in Queue"}), PickLocalPrinter("\\\\PS1", "Laser5"));
+    EXPECT_EQ(std::make_pair(std::string("No Jobs in Queue"), kDarkRed), LastStatus());
+    EXPECT_EQ(1, FillJobList(hwnd, g_hwndLocalJobs, "\\\\PS1\\Laser5"));
+    ExpectAllGivenBack();
+
+    // Selecting that entry shows it in dark blue.
+    SetSelection(g_hwndLocalJobs, 0);
+    SelChange(IDC_LOCAL_JOBS);
+    EXPECT_EQ(std::make_pair(std::string("No Jobs in Queue"), kDarkBlue), LastStatus());
+}
+
+TEST_F(BrowseTest, JobFailuresEachWithTheirMessage)
+{
+    const std::string path = "\\\\PS1\\Laser5";
+    struct Case {
+        const char *what;
+        std::function<void()> arrange;
+        const char *message;
+        bool opened;
+    } cases[] = {
+        {"open fails", [] { fake::spooler().failOpen = true; }, "Fail to access the printer", false},
+        {"no printer size", [] { fake::spooler().zeroPrinterSize = true; }, "Fail to access the printer", true},
+        {"no printer block", [] { fake::kernel().failHeapAllocAt = fake::kernel().heapAllocs + 1; },
+         "Fail to access the printer", true},
+        {"printer unreadable", [] { fake::spooler().failGetPrinter = true; }, "Fail to access the printer", true},
+        {"job sizing fails", [] { fake::spooler().jobSizeError = ERROR_ACCESS_DENIED; }, "Insufficient Buffer ",
+         true},
+        {"no job block", [] { fake::kernel().failHeapAllocAt = fake::kernel().heapAllocs + 2; },
+         "Failure to allocate Job storage space ", true},
+        {"jobs unreadable", [] { fake::spooler().failEnumJobs = true; }, "Get job list error", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        fake::ResetAll();
+        fake::spooler().printers[path] = WithJobs({{7, "Report"}});
+        c.arrange();
+        SendMessageA(g_hwndLocalJobs, LB_RESETCONTENT, 0, 0);
+        EXPECT_EQ(0, FillJobList(hwnd, g_hwndLocalJobs, path.c_str()));
+        EXPECT_EQ(std::make_pair(std::string(c.message), kDarkRed), LastStatus());
+        EXPECT_EQ(1u, StatusTexts().size());
+        EXPECT_TRUE(Entries(g_hwndLocalJobs).empty());
+        EXPECT_EQ(c.opened ? 1 : 0, fake::spooler().opens);
+        ExpectAllGivenBack();
+    }
+
+    // A sizing call that succeeds goes on like the usual insufficient buffer.
+    fake::ResetAll();
+    fake::spooler().printers[path] = WithJobs({{7, "Report"}});
+    fake::spooler().jobSizeSucceeds = true;
+    EXPECT_EQ(1, FillJobList(hwnd, g_hwndLocalJobs, path.c_str()));
+    EXPECT_EQ((Names{"7 - Report"}), Entries(g_hwndLocalJobs));
+
+    // A count larger than the records returned: only what is there is read.
+    fake::ResetAll();
+    fake::spooler().printers[path] = WithJobs({{7, "Report"}});
+    fake::spooler().claimedJobs = 400;
+    SendMessageA(g_hwndLocalJobs, LB_RESETCONTENT, 0, 0);
+    EXPECT_EQ(1, FillJobList(hwnd, g_hwndLocalJobs, path.c_str()));
+    EXPECT_EQ((Names{"7 - Report"}), Entries(g_hwndLocalJobs));
+    ExpectAllGivenBack();
+}
+
+TEST_F(BrowseTest, PrinterSelectionWithoutServerDoesNothing)
+{
+    SendMessageA(g_hwndLocalPrinters, LB_ADDSTRING, 0, (LPARAM) "Laser5");
+    SendMessageA(g_hwndLocalJobs, LB_ADDSTRING, 0, (LPARAM) "1 - kept");
+    SetSelection(g_hwndLocalPrinters, 0);
+    EXPECT_EQ(0, SelChange(IDC_LOCAL_PRINTERS));
+    EXPECT_EQ((Names{"1 - kept"}), Entries(g_hwndLocalJobs));
+    EXPECT_TRUE(fake::spooler().opened.empty());
+    EXPECT_TRUE(fake::gdi().texts.empty());
+}
+
+TEST_F(BrowseTest, RemoteJobsFillTheRemoteListAndSelectingOneShowsNothing)
+{
+    fake::spooler().answers[16] = {Browsed("\\\\RS")};
+    fake::spooler().answers[8] = {Named("\\\\RS\\Ink")};
+    fake::spooler().printers["\\\\RS\\Ink"] = WithJobs({{3, "Letter"}});
+    Command(IDM_SHOW_REMOTE);
+    SetSelection(g_hwndRemoteServers, 0);
+    SelChange(IDC_REMOTE_SERVERS);
+    SelectText(g_hwndRemotePrinters, "Ink");
+    SelChange(IDC_REMOTE_PRINTERS);
+    EXPECT_EQ((Names{"3 - Letter"}), Entries(g_hwndRemoteJobs));
+    EXPECT_TRUE(Entries(g_hwndLocalJobs).empty());
+
+    SetSelection(g_hwndRemoteJobs, 0);
+    Forget();
+    SelChange(IDC_REMOTE_JOBS);
+    EXPECT_TRUE(fake::gdi().texts.empty());
+    EXPECT_TRUE(fake::Events().empty());
+}
+
+// --- the remote panel --------------------------------------------------------
+
+TEST_F(BrowseTest, RemotePanelToggleOrderAndSizes)
+{
+    fake::spooler().answers[16] = {Browsed("\\\\RS\\P")};
+    std::vector<int> flagAtShow;
+    fake::user().onShowWindow = [&](HWND, int) { flagAtShow.push_back(g_bRemoteHidden); };
+
+    Command(IDM_SHOW_REMOTE);
+    EXPECT_EQ(0, g_bRemoteHidden);
+    const Names shown = {"ShowWindow 5 5", "ShowWindow 6 5", "ShowWindow 7 5", "ShowWindow 8 5",
+                         "EnumPrinters 16", "EnumPrinters 16", "MoveWindow 0,0 760x530"};
+    ASSERT_GE(fake::Events().size(), shown.size());
+    EXPECT_EQ(shown, Names(fake::Events().begin(), fake::Events().begin() + shown.size()));
+    EXPECT_EQ((std::vector<int>{0, 0, 0, 0}), flagAtShow) << "the flag changes first";
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(760, r.right - r.left);
+    EXPECT_EQ(530, r.bottom - r.top);
+    EXPECT_EQ(0, r.left);
+    for (HWND h : {g_hwndRemoteFrame, g_hwndRemoteServers, g_hwndRemotePrinters, g_hwndRemoteJobs})
+        EXPECT_TRUE(IsWindowVisible(h));
+    EXPECT_EQ((Names{"\\\\RS"}), Entries(g_hwndRemoteServers));
+
+    Forget();
+    flagAtShow.clear();
+    Command(IDM_SHOW_REMOTE);
+    EXPECT_EQ(1, g_bRemoteHidden);
+    const Names hidden = {"MoveWindow 0,0 760x320", "ShowWindow 5 0", "ShowWindow 6 0", "ShowWindow 7 0",
+                          "ShowWindow 8 0"};
+    Names got;
+    for (const std::string &e : fake::Events())
+        if (got.empty() || got.back() != e) // the move's own WM_SIZE repeats it
+            got.push_back(e);
+    EXPECT_EQ(hidden, got);
+    GetWindowRect(hwnd, &r);
+    EXPECT_EQ(320, r.bottom - r.top);
+    for (HWND h : {g_hwndRemoteFrame, g_hwndRemoteServers, g_hwndRemotePrinters, g_hwndRemoteJobs})
+        EXPECT_FALSE(IsWindowVisible(h));
+    EXPECT_EQ((Names{"\\\\RS"}), Entries(g_hwndRemoteServers)) << "hiding keeps the lists";
+}
+
+TEST_F(BrowseTest, RemoteServersFromTheBrowse)
+{
+    struct Case {
+        std::vector<fake::Printer> found;
+        Names entries;
+    } cases[] = {
+        {{Browsed("\\\\SERVER\\PRINTER,driver,comment")}, {"\\\\SERVER"}},
+        {{Browsed("No Backslash, at all")}, {"\\\\No Backslash, at all"}},
+        {{Browsed("")}, {"\\\\"}},
+        {{Browsed("\\\\\\")}, {"\\\\"}},
+        {{Browsed(std::nullopt)}, {"\\\\"}},
+        {{Browsed("\\\\SERVER\\A"), Browsed("\\\\server\\B"), Browsed("\\\\SERVER\\C")}, {"\\\\SERVER"}},
+        {{Browsed("\\\\server\\B"), Browsed("\\\\SERVER\\A")}, {"\\\\server"}},
+        {{Browsed("\\\\PS10\\A"), Browsed("\\\\PS\\B")}, {"\\\\PS10"}},
+        {{Browsed("\\\\PS\\B"), Browsed("\\\\PS10\\A")}, {"\\\\PS", "\\\\PS10"}},
+        {{Browsed(""), Browsed("\\\\A\\x")}, {"\\\\", "\\\\A"}},
+        {{Browsed("\\\\A\\x"), Browsed("")}, {"\\\\A"}}, // only into an empty list
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.entries.front());
+        fake::spooler().answers[16] = c.found;
+        SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM) "\\\\stale");
+        EXPECT_EQ(1, FillRemoteServerList(hwnd, g_hwndRemoteServers));
+        EXPECT_EQ(c.entries, Entries(g_hwndRemoteServers));
+    }
+    EXPECT_TRUE(fake::gdi().texts.empty());
+    EXPECT_EQ(1u, fake::spooler().enumCalls.back().level);
+    EXPECT_FALSE(fake::spooler().enumCalls.back().name.has_value());
+    ExpectAllGivenBack();
+}
+
+TEST_F(BrowseTest, RemoteBrowseFindingNothingLeavesTheList)
+{
+    SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM) "\\\\KEPT");
+    SetSelection(g_hwndRemoteServers, 0);
+    EXPECT_EQ(1, FillRemoteServerList(hwnd, g_hwndRemoteServers));
+    fake::spooler().answers[16] = {Browsed("\\\\NEW")};
+    fake::spooler().failEnumFill = true;
+    EXPECT_EQ(1, FillRemoteServerList(hwnd, g_hwndRemoteServers));
+    fake::spooler().failEnumFill = false;
+    fake::kernel().failGlobalAllocAt = fake::kernel().globalAllocs + 1;
+    EXPECT_EQ(1, FillRemoteServerList(hwnd, g_hwndRemoteServers));
+    EXPECT_EQ((Names{"\\\\KEPT"}), Entries(g_hwndRemoteServers));
+    EXPECT_EQ(0, SendMessageA(g_hwndRemoteServers, LB_GETCURSEL, 0, 0));
+    EXPECT_TRUE(fake::gdi().texts.empty());
+    ExpectAllGivenBack();
+}
+
+TEST_F(BrowseTest, RemotePrintersStayAfterHideAndShow)
+{
+    fake::spooler().answers[16] = {Browsed("\\\\RS")};
+    fake::spooler().answers[8] = {Named("\\\\RS\\Ink")};
+    Command(IDM_SHOW_REMOTE);
+    SetSelection(g_hwndRemoteServers, 0);
+    SelChange(IDC_REMOTE_SERVERS);
+    Command(IDM_SHOW_REMOTE);
+    Command(IDM_SHOW_REMOTE);
+    EXPECT_EQ((Names{"Ink"}), Entries(g_hwndRemotePrinters));
+    EXPECT_EQ(LB_ERR, SendMessageA(g_hwndRemoteServers, LB_GETCURSEL, 0, 0)) << "the refill drops the selection";
+    SetSelection(g_hwndRemotePrinters, 0);
+    Forget();
+    EXPECT_EQ(0, SelChange(IDC_REMOTE_PRINTERS));
+    EXPECT_TRUE(fake::spooler().opened.empty()) << "no server selected: nothing happens";
+}
+
+// --- hostile names -----------------------------------------------------------
+
+TEST_F(BrowseTest, LongNamesAreCutInEveryList)
+{
+    for (size_t extra : {0u, 1u, 65536u}) {
+        SCOPED_TRACE("over by " + std::to_string(extra));
+        std::string share(199 + extra, 'S');
+        std::string part(99 + extra, 'P');
+        std::string server(199 + extra, 'V');
+        std::string document(299 + extra, 'D');
+
+        fake::ResetAll();
+        fake::spooler().answers[12] = {Shared("\\\\PS1", share)};
+        EXPECT_EQ((Names{share.substr(0, 199)}), PickLocalServer("\\\\PS1"));
+
+        fake::spooler().answers[8] = {Named("\\\\RS\\" + part)};
+        FillRemotePrinterList(hwnd, g_hwndRemotePrinters, "\\\\RS");
+        EXPECT_EQ((Names{part.substr(0, 99)}), Entries(g_hwndRemotePrinters));
+
+        fake::spooler().answers[16] = {Browsed("\\\\" + server + "\\x")};
+        FillRemoteServerList(hwnd, g_hwndRemoteServers);
+        EXPECT_EQ((Names{"\\\\" + server.substr(0, 199)}), Entries(g_hwndRemoteServers));
+
+        std::string path = "\\\\PS1\\" + share.substr(0, 199);
+        fake::spooler().printers[path] = WithJobs({{1, document}});
+        SelectText(g_hwndLocalPrinters, share.substr(0, 199));
+        SelChange(IDC_LOCAL_PRINTERS);
+        EXPECT_EQ(path, g_szPrinterPath);
+        EXPECT_EQ((Names{("1 - " + document).substr(0, 299)}), Entries(g_hwndLocalJobs));
+
+        // A selected job longer than the row's buffer is shown cut.
+        SetSelection(g_hwndLocalJobs, 0);
+        fake::gdi().texts.clear();
+        SelChange(IDC_LOCAL_JOBS);
+        EXPECT_EQ((Names{("1 - " + document).substr(0, 99)}), StatusTexts());
+        ExpectAllGivenBack();
+    }
+}
+
+TEST_F(BrowseTest, LongEntriesNeverOverflowTheRowBufferOrThePath)
+{
+    // A server entry of 199 characters shown through the row's 100 bytes.
+    std::string server = "\\\\" + std::string(197, 'V');
+    fake::spooler().answers[6] = {Shared(server, "P")};
+    SendMessageA(g_hwndLocalServers, LB_RESETCONTENT, 0, 0);
+    FillLocalServerList(hwnd, g_hwndLocalServers);
+    SetSelection(g_hwndLocalServers, 0);
+    Forget();
+    SelChange(IDC_LOCAL_SERVERS);
+    ASSERT_FALSE(StatusTexts().empty());
+    EXPECT_EQ(server.substr(0, 99), StatusTexts()[0]);
+    ASSERT_FALSE(fake::spooler().enumCalls.empty());
+    EXPECT_EQ(fake::Text(server.substr(0, 99)), fake::spooler().enumCalls[0].name);
+
+    // The longest server and printer entries make a path cut at 299.
+    SendMessageA(g_hwndLocalPrinters, LB_RESETCONTENT, 0, 0);
+    SendMessageA(g_hwndLocalPrinters, LB_ADDSTRING, 0, (LPARAM)std::string(199, 'P').c_str());
+    SetSelection(g_hwndLocalPrinters, 0);
+    EXPECT_EQ(1, BuildSelectedPrinterPath(PANEL_LOCAL));
+    EXPECT_EQ((server + "\\" + std::string(199, 'P')).substr(0, 299), g_szPrinterPath);
+}

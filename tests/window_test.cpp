@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "app/ids.h"
 #include "app/state.h"
+#include "fakes/real.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ TEST(Startup, ClassIsRegisteredWithItsValues)
     LOGBRUSH lb = {};
     ASSERT_EQ((int)sizeof lb, GetObjectA(wc.hbrBackground, sizeof lb, &lb));
     EXPECT_EQ((UINT)BS_SOLID, lb.lbStyle);
-    EXPECT_EQ(GetSysColor(COLOR_MENU), lb.lbColor);
+    EXPECT_EQ(REAL("user32.dll", GetSysColor)(COLOR_MENU), lb.lbColor);
 }
 
 TEST(Startup, IconGroupsHoldTheirImages)

@@ -1,5 +1,6 @@
 // comdlg32 and shell32 fakes: the Open dialog and the shell's print verb.
 #include "fakes/fakes.h"
+#include "fakes/real.h"
 
 #include <shellapi.h>
 #include <string.h>
@@ -22,6 +23,8 @@ BOOL WINAPI FakeGetOpenFileNameA(LPOPENFILENAMEA ofn)
     fake::Events().push_back("GetOpenFileName");
     if (s.onDialog)
         s.onDialog();
+    if (s.realDialog)
+        return REAL("comdlg32.dll", GetOpenFileNameA)(ofn);
     if (!s.chosenFile)
         return FALSE;
     if (s.chosenFile->size() + 1 > ofn->nMaxFile)

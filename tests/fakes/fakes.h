@@ -119,6 +119,7 @@ struct Shell {
     std::vector<OPENFILENAMEA> dialogs;       // records as passed
     std::vector<std::string> initialNames;    // the file name buffer on entry
     std::optional<std::string> chosenFile;    // none: the user cancels
+    bool realDialog = false;                  // show the platform's own dialog
     std::function<void()> onDialog;           // runs while the dialog "waits"
     struct Execute {
         HWND owner;

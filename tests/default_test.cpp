@@ -503,23 +503,12 @@ struct DialogProbe {
 };
 DialogProbe g_dialog;
 
-BOOL CALLBACK FindOpenDialog(HWND h, LPARAM)
-{
-    char cls[16] = "";
-    GetClassNameA(h, cls, sizeof cls);
-    if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(h)) {
-        g_dialog.dialog = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // Runs inside the Open dialog's loop: reads its file name, then cancels it.
 void CALLBACK DriveOpenDialog(HWND, UINT, UINT_PTR, DWORD)
 {
     if (++g_dialog.ticks > 1000 || g_dialog.dialog)
         return;
-    EnumThreadWindows(GetCurrentThreadId(), FindOpenDialog, 0);
+    g_dialog.dialog = FindThreadDialog();
     if (!g_dialog.dialog)
         return;
     char name[256] = "";

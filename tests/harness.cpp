@@ -37,6 +37,38 @@ void DrainMessages()
             DispatchMessageA(&msg);
 }
 
+bool TakeQuit(WPARAM *code)
+{
+    MSG msg;
+    bool quit = false;
+    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        if (msg.message == WM_QUIT) {
+            quit = true;
+            *code = msg.wParam;
+        } else {
+            DispatchMessageA(&msg);
+        }
+    return quit;
+}
+
+static BOOL CALLBACK FindDialogOf(HWND h, LPARAM out)
+{
+    char cls[16] = "";
+    GetClassNameA(h, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(h)) {
+        *reinterpret_cast<HWND *>(out) = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindThreadDialog()
+{
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindDialogOf, (LPARAM)&found);
+    return found;
+}
+
 void MainWindowTest::SetUp()
 {
     fake::ResetAll();

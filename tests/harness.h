@@ -24,6 +24,13 @@ void SelectText(HWND list, const std::string &text);
 // Removes every message waiting in this thread's queue, WM_QUIT included.
 void DrainMessages();
 
+// Dispatches every waiting message; true when a WM_QUIT was among them, whose
+// exit code then goes into *code.
+bool TakeQuit(WPARAM *code);
+
+// A visible dialog of this thread, or null.
+HWND FindThreadDialog();
+
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override;

@@ -65,15 +65,11 @@ class RoutingTest : public MainWindowTest {
 
     bool QuitPosted()
     {
-        MSG msg;
-        bool quit = false;
-        while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                EXPECT_EQ(0u, msg.wParam);
-            } else {
-                DispatchMessageA(&msg);
-            }
+        WPARAM code = 99;
+        bool quit = TakeQuit(&code);
+        if (quit) {
+            EXPECT_EQ(0u, code);
+        }
         return quit;
     }
 };
@@ -254,17 +250,6 @@ struct AboutProbe {
 };
 AboutProbe g_probe;
 
-BOOL CALLBACK FindDialog(HWND h, LPARAM)
-{
-    char cls[16] = "";
-    GetClassNameA(h, cls, sizeof cls);
-    if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(h)) {
-        g_probe.dialog = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 BOOL CALLBACK ReadStatic(HWND h, LPARAM)
 {
     char cls[16] = "";
@@ -288,7 +273,7 @@ void CALLBACK DriveAbout(HWND, UINT, UINT_PTR, DWORD)
     if (++p.ticks > 500)
         return; // gave up; the test fails on what was not seen
     if (p.step == 0) {
-        EnumThreadWindows(GetCurrentThreadId(), FindDialog, 0);
+        p.dialog = FindThreadDialog();
         if (!p.dialog)
             return;
         p.ownedByMain = GetWindow(p.dialog, GW_OWNER) == p.main;

@@ -257,12 +257,7 @@ TEST_F(WindowTest, StartupDestroyPostsQuitWithZero)
     Open();
     DestroyWindow(hwnd);
     hwnd = nullptr;
-    MSG msg;
-    bool quit = false;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-        if (msg.message == WM_QUIT) {
-            quit = true;
-            EXPECT_EQ(0u, msg.wParam);
-        }
-    EXPECT_TRUE(quit);
+    WPARAM code = 99;
+    EXPECT_TRUE(TakeQuit(&code));
+    EXPECT_EQ(0u, code);
 }

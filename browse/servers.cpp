@@ -96,4 +96,8 @@ void ToggleRemotePanel(HWND hwnd)
         for (HWND h : panel)
             ShowWindow(h, SW_HIDE);
     }
+    // The move repaints only what it uncovers; the labels of the other layout
+    // ("Status :" moves, the lower column labels come and go) need the whole
+    // client area painted afresh.
+    InvalidateRect(hwnd, NULL, TRUE);
 }

@@ -414,6 +414,22 @@ TEST_F(BrowseTest, RemotePanelToggleOrderAndSizes)
     EXPECT_EQ((Names{"\\\\RS"}), Entries(g_hwndRemoteServers)) << "hiding keeps the lists";
 }
 
+TEST_F(BrowseTest, RemotePanelToggleRepaintsTheWholeWindow)
+{
+    // Each layout draws its own labels: the whole client area, not only the
+    // part that the move uncovers, must be painted afresh.
+    for (int round = 0; round < 2; ++round) {
+        UpdateWindow(hwnd);
+        Command(IDM_SHOW_REMOTE);
+        RECT client, update = {};
+        GetClientRect(hwnd, &client);
+        ASSERT_TRUE(GetUpdateRect(hwnd, &update, FALSE)) << "round " << round;
+        EXPECT_EQ(client.top, update.top) << "round " << round;
+        EXPECT_EQ(client.bottom, update.bottom) << "round " << round;
+        EXPECT_EQ(client.right, update.right) << "round " << round;
+    }
+}
+
 TEST_F(BrowseTest, RemoteServersFromTheBrowse)
 {
     struct Case {

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# A private CUPS server for one run: its configuration, spool, logs and the
+# files its queues print to all live in BUILD/cups; it listens on a free
+# loopback port and touches nothing of the machine's own printing system.
+#
+#   cups-server.sh start BUILD   starts it with the demo queues; prints the
+#                                line to eval: export CUPS_SERVER=127.0.0.1:PORT
+#   cups-server.sh stop BUILD    stops it by its process id
+#
+# The demo queues print to files in BUILD/cups/out:
+#   ZelvaneLaser  the server's default queue
+#   ZelvaneInk    a second queue
+set -euo pipefail
+cmd=${1:?start or stop}
+BUILD=$(cd "${2:-build}" && pwd)
+dir="$BUILD/cups"
+pidfile="$dir/cupsd.pid"
+
+stop() {
+    if [ -f "$pidfile" ]; then
+        pid=$(cat "$pidfile")
+        kill "$pid" 2>/dev/null || true
+        for _ in $(seq 1 50); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -9 "$pid" 2>/dev/null || true
+        rm -f "$pidfile"
+    fi
+}
+
+free_port() {
+    local p
+    for p in $(seq 20631 20731); do
+        if ! (exec 3<>"/dev/tcp/127.0.0.1/$p") 2>/dev/null; then
+            echo "$p"
+            return
+        fi
+    done
+    echo "no free loopback port for CUPS" >&2
+    exit 1
+}
+
+if [ "$cmd" = stop ]; then
+    stop
+    exit 0
+fi
+
+stop
+rm -rf "$dir"
+mkdir -p "$dir"/{conf,spool,spool/tmp,cache,state,log,out}
+chmod 1777 "$dir"/spool "$dir"/spool/tmp "$dir"/cache "$dir"/out
+chmod 755 "$dir" "$dir"/conf "$dir"/state
+port=$(free_port)
+
+cat > "$dir/conf/cupsd.conf" <<CONF
+Listen 127.0.0.1:$port
+LogLevel warn
+Browsing No
+WebInterface No
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Location /admin>
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+    Allow all
+  </Limit>
+</Policy>
+CONF
+
+cat > "$dir/conf/cups-files.conf" <<CONF
+FileDevice Yes
+ServerRoot $dir/conf
+RequestRoot $dir/spool
+TempDir $dir/spool/tmp
+CacheDir $dir/cache
+StateDir $dir/state
+AccessLog $dir/log/access_log
+ErrorLog $dir/log/error_log
+PageLog $dir/log/page_log
+CONF
+
+/usr/sbin/cupsd -f -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" </dev/null >"$dir/log/cupsd.out" 2>&1 &
+echo $! > "$pidfile"
+
+export CUPS_SERVER="127.0.0.1:$port"
+for _ in $(seq 1 100); do
+    lpstat -r >/dev/null 2>&1 && break
+    sleep 0.1
+done
+lpstat -r >/dev/null 2>&1 || { echo "CUPS did not start; see $dir/log" >&2; exit 1; }
+
+for q in ZelvaneLaser ZelvaneInk; do
+    lpadmin -p "$q" -E -v "file://$dir/out/$q.prn" -m raw >/dev/null 2>&1
+done
+lpadmin -d ZelvaneLaser
+echo "export CUPS_SERVER=$CUPS_SERVER"

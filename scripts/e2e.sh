@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# End-to-end test of the real zelvane.exe: a private CUPS server with two
+# queues, a Wine prefix of its own, and the driver program that uses the
+# window as a person would, down to a job in the CUPS queue.
+#
+# Wine opens \\HOST\Queue only when HOST is the host name in capitals, so the
+# run has a UTS namespace of its own with such a name.
+set -euo pipefail
+BUILD=$(cd "${1:-build}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+HOST=ZELVANEHOST
+
+if [ -z "${ZELVANE_E2E_NS:-}" ]; then
+    export ZELVANE_E2E_NS=1
+    if [ "$(id -u)" -eq 0 ]; then
+        exec unshare -u "$0" "$@"
+    else
+        exec unshare -ur "$0" "$@"
+    fi
+fi
+if [ -z "${ZELVANE_E2E_XVFB:-}" ]; then
+    hostname "$HOST"
+    export ZELVANE_E2E_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+fi
+
+art="$BUILD/e2e"
+rm -rf "$art"
+mkdir -p "$art"
+eval "$("$here/cups-server.sh" start "$BUILD")"
+
+. "$here/wine-env.sh" "$BUILD"
+export WINEPREFIX="$BUILD/wineprefix-e2e"
+cleanup() {
+    zelvane_wine_down
+    "$here/cups-server.sh" stop "$BUILD"
+}
+trap cleanup EXIT
+zelvane_prefix fresh
+zelvane_wine_up
+zelvane_managed N
+# The shell prints a .txt file with the text editor.
+wine reg add 'HKCR\.txt' /ve /d txtfile /f </dev/null >/dev/null 2>&1
+
+doc="$art/zelvane-e2e-letter.txt"
+printf 'A letter printed by the Zelvane end-to-end test.\n' > "$doc"
+
+status=0
+wine "$BUILD/tests/e2e_driver.exe" "$(winepath -w "$BUILD/zelvane.exe")" "$(winepath -w "$art")" "$HOST" \
+    "$(winepath -w "$doc")" </dev/null || status=1
+
+# The job that the text editor printed reaches the private queue, under the
+# file's name (kept in the job's control file in the spool).
+name=$(basename "$doc")
+found=
+for _ in $(seq 1 300); do
+    if lpstat -W all -o ZelvaneLaser 2>/dev/null | grep -q . &&
+        grep -qla "$name" "$BUILD"/cups/spool/c* 2>/dev/null; then
+        found=1
+        break
+    fi
+    sleep 0.2
+done
+if [ -n "$found" ]; then
+    echo "ok - a job of $name reached the CUPS queue ZelvaneLaser: $(lpstat -W all -o ZelvaneLaser | head -1)"
+else
+    echo "FAIL - no job of $name reached the CUPS queue ZelvaneLaser"
+    status=1
+fi
+
+for shot in collapsed expanded; do
+    [ -f "$art/$shot.bmp" ] && convert "$art/$shot.bmp" "$art/$shot.png" 2>/dev/null && rm -f "$art/$shot.bmp"
+done
+echo "Screenshots: $art/collapsed.png $art/expanded.png"
+exit $status

@@ -2,7 +2,7 @@
 # run Zelvane or its tests under Wine.
 BUILD ?= build
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test bench fuzz clean
 
 all: build
 
@@ -18,6 +18,13 @@ run: build
 
 test: build
 	@scripts/run-tests.sh $(BUILD)
+
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@scripts/fuzz.sh $(BUILD) $(FUZZ_SECONDS)
+
+bench: build
+	@scripts/bench.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD)

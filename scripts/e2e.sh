@@ -47,7 +47,7 @@ printf 'A letter printed by the Zelvane end-to-end test.\n' > "$doc"
 
 status=0
 wine "$BUILD/tests/e2e_driver.exe" "$(winepath -w "$BUILD/zelvane.exe")" "$(winepath -w "$art")" "$HOST" \
-    "$(winepath -w "$doc")" </dev/null || status=1
+    "$(winepath -w "$doc")" </dev/null 2>&1 | tee "$art/driver.log" || status=1
 
 # The job that the text editor printed reaches the private queue, under the
 # file's name (kept in the job's control file in the spool).

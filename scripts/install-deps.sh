@@ -8,7 +8,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 for p in make cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
          wine wine64 xvfb googletest imagemagick x11-utils cups cups-client cups-bsd \
-         xauth; do
+         xauth clang libclang-rt-14-dev; do
     have "$p" || need+=("$p")
 done
 

@@ -7,11 +7,27 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh" "$BUILD"
 exe="$ZELVANE_BUILD/zelvane.exe"
 
+# This machine's printers when its CUPS has any; otherwise a private CUPS
+# server with two demo queues, for as long as Zelvane runs.
+use_printers() {
+    if [ -z "${CUPS_SERVER:-}" ] && lpstat -e 2>/dev/null | grep -q .; then
+        echo "Using this machine's printers: $(lpstat -e | tr '\n' ' ')"
+        return
+    fi
+    eval "$("$here/cups-server.sh" start "$BUILD")"
+    trap '"$here/cups-server.sh" stop "$BUILD"; zelvane_wine_down' EXIT
+    echo "This machine's CUPS has no printers: started a private CUPS server ($CUPS_SERVER)"
+    echo "with the demo queues ZelvaneLaser (its default) and ZelvaneInk, which print to files in $ZELVANE_BUILD/cups/out"
+    wine "$ZELVANE_BUILD/tests/e2e_driver.exe" --share ZelvaneLaser </dev/null >/dev/null 2>&1 || true
+}
+
 if [ -z "${ZELVANE_ON_XVFB:-}" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     zelvane_prefix
     zelvane_managed Y
+    use_printers
     echo "Starting Zelvane on display $DISPLAY"
-    exec wine "$exe"
+    wine "$exe"
+    exit 0
 fi
 
 if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
@@ -23,6 +39,7 @@ zelvane_prefix
 zelvane_wine_up
 zelvane_managed N
 trap zelvane_wine_down EXIT
+use_printers
 shot="$ZELVANE_BUILD/zelvane-screenshot.png"
 echo "No display: starting Zelvane on a virtual display ($DISPLAY)"
 wine "$exe" </dev/null >/dev/null 2>&1 &

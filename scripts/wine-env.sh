@@ -25,7 +25,7 @@ zelvane_prefix() {
 # program would otherwise hold that program's output pipe open for as long as
 # the server runs.
 zelvane_wine_up() {
-    wineserver -p </dev/null >/dev/null 2>&1
+    (wineserver -p </dev/null >/dev/null 2>&1 &) # returns at once, even when one runs already
     wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 }
 

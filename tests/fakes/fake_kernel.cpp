@@ -15,6 +15,37 @@ Kernel &kernel()
 
 namespace {
 
+// Guarded blocks: the block's start, by the region that holds it.
+std::map<void *, void *> &GuardedBlocks()
+{
+    static std::map<void *, void *> blocks;
+    return blocks;
+}
+
+void *GuardedAlloc(SIZE_T cb)
+{
+    const SIZE_T page = 4096;
+    SIZE_T pages = (cb + page - 1) / page + 1;
+    BYTE *region = (BYTE *)VirtualAlloc(NULL, pages * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (!region)
+        return NULL;
+    DWORD old;
+    VirtualProtect(region + (pages - 1) * page, page, PAGE_NOACCESS, &old);
+    BYTE *block = region + (pages - 1) * page - ((cb + 15) & ~(SIZE_T)15); // aligned, ending at the guard
+    GuardedBlocks()[block] = region;
+    return block;
+}
+
+bool GuardedFree(void *block)
+{
+    auto it = GuardedBlocks().find(block);
+    if (it == GuardedBlocks().end())
+        return false;
+    VirtualFree(it->second, 0, MEM_RELEASE);
+    GuardedBlocks().erase(it);
+    return true;
+}
+
 HGLOBAL WINAPI FakeGlobalAlloc(UINT flags, SIZE_T cb)
 {
     fake::Kernel &k = fake::kernel();
@@ -23,16 +54,32 @@ HGLOBAL WINAPI FakeGlobalAlloc(UINT flags, SIZE_T cb)
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return NULL;
     }
-    HGLOBAL h = REAL("kernel32.dll", GlobalAlloc)(flags, cb);
+    HGLOBAL h = k.guarded ? (HGLOBAL)GuardedAlloc(cb) : REAL("kernel32.dll", GlobalAlloc)(flags, cb);
     if (h)
         k.liveGlobal.insert(h);
     return h;
+}
+
+LPVOID WINAPI FakeGlobalLock(HGLOBAL h)
+{
+    if (GuardedBlocks().count(h))
+        return h; // a fixed block is its own pointer
+    return REAL("kernel32.dll", GlobalLock)(h);
+}
+
+BOOL WINAPI FakeGlobalUnlock(HGLOBAL h)
+{
+    if (GuardedBlocks().count(h))
+        return FALSE; // no longer locked
+    return REAL("kernel32.dll", GlobalUnlock)(h);
 }
 
 HGLOBAL WINAPI FakeGlobalFree(HGLOBAL h)
 {
     ++fake::kernel().globalFrees;
     fake::kernel().liveGlobal.erase(h);
+    if (GuardedFree(h))
+        return NULL;
     return REAL("kernel32.dll", GlobalFree)(h);
 }
 
@@ -41,7 +88,7 @@ LPVOID WINAPI FakeHeapAlloc(HANDLE heap, DWORD flags, SIZE_T cb)
     fake::Kernel &k = fake::kernel();
     if (++k.heapAllocs == k.failHeapAllocAt)
         return NULL;
-    void *p = REAL("kernel32.dll", HeapAlloc)(heap, flags, cb);
+    void *p = k.guarded ? GuardedAlloc(cb) : REAL("kernel32.dll", HeapAlloc)(heap, flags, cb);
     if (p)
         k.liveHeap.insert(p);
     return p;
@@ -51,6 +98,8 @@ BOOL WINAPI FakeHeapFree(HANDLE heap, DWORD flags, LPVOID p)
 {
     ++fake::kernel().heapFrees;
     fake::kernel().liveHeap.erase(p);
+    if (GuardedFree(p))
+        return TRUE;
     return REAL("kernel32.dll", HeapFree)(heap, flags, p);
 }
 
@@ -121,6 +170,8 @@ BOOL WINAPI FakeGetComputerNameA(LPSTR buf, LPDWORD cch)
 extern "C" {
 decltype(&FakeGlobalAlloc) __imp_GlobalAlloc = FakeGlobalAlloc;
 decltype(&FakeGlobalFree) __imp_GlobalFree = FakeGlobalFree;
+decltype(&FakeGlobalLock) __imp_GlobalLock = FakeGlobalLock;
+decltype(&FakeGlobalUnlock) __imp_GlobalUnlock = FakeGlobalUnlock;
 decltype(&FakeHeapAlloc) __imp_HeapAlloc = FakeHeapAlloc;
 decltype(&FakeHeapFree) __imp_HeapFree = FakeHeapFree;
 decltype(&FakeGetLocalTime) __imp_GetLocalTime = FakeGetLocalTime;

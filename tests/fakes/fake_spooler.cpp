@@ -80,7 +80,9 @@ const fake::Printer *PrinterOf(HANDLE h)
     if (it == fake::spooler().live.end())
         return nullptr;
     auto p = fake::spooler().printers.find(it->second);
-    return p == fake::spooler().printers.end() ? nullptr : &p->second;
+    if (p != fake::spooler().printers.end())
+        return &p->second;
+    return fake::spooler().anyPrinter ? &*fake::spooler().anyPrinter : nullptr;
 }
 
 } // namespace
@@ -121,7 +123,7 @@ BOOL WINAPI OpenPrinterA(LPSTR name, LPHANDLE handle, LPPRINTER_DEFAULTSA defaul
     s.opened.push_back(name ? name : "");
     fake::Events().push_back("OpenPrinter");
     *handle = NULL;
-    if (s.failOpen || !name || !s.printers.count(name)) {
+    if (s.failOpen || !name || (!s.printers.count(name) && !s.anyPrinter)) {
         SetLastError(ERROR_INVALID_PRINTER_NAME);
         return FALSE;
     }

@@ -95,6 +95,9 @@ struct Kernel {
     std::vector<UINT> globalFlags;            // flags of each GlobalAlloc
     long failGlobalAllocAt = 0;               // 1-based; 0: never
     long failHeapAllocAt = 0;
+    // Every block ends right at a page that cannot be read, so that a read
+    // past the block faults at once.
+    bool guarded = false;
     std::optional<SYSTEMTIME> localTime;
     std::optional<DWORD> platformId;
     std::vector<DWORD> versionSizes;          // dwOSVersionInfoSize of each query

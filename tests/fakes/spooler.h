@@ -41,6 +41,8 @@ struct Spooler {
     std::map<DWORD, std::vector<Printer>> answers;
     // Printers that OpenPrinter opens, by path.
     std::map<std::string, Printer> printers;
+    // Opened for any other path, when set.
+    std::optional<Printer> anyPrinter;
 
     // Faults.
     bool failEnumFill = false;            // the filling EnumPrinters fails

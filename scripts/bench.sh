@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Runs the benchmarks under Wine on a virtual display and prints their table.
+set -euo pipefail
+BUILD=${1:-build}
+here=$(cd "$(dirname "$0")" && pwd)
+
+if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
+    export ZELVANE_ON_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+fi
+
+. "$here/wine-env.sh" "$BUILD"
+zelvane_prefix
+zelvane_wine_up
+zelvane_managed N
+trap zelvane_wine_down EXIT
+
+echo "Machine: $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB, $(uname -sr), $(wine --version)"
+wine "$ZELVANE_BUILD/tests/zelvane_bench.exe" "$(winepath -w "$ZELVANE_BUILD/zelvane.exe")" \
+    "$(winepath -w "$ZELVANE_BUILD/tests/zelvane_minimal.exe")" </dev/null

@@ -4,12 +4,9 @@ set -euo pipefail
 BUILD=${1:-build}
 here=$(cd "$(dirname "$0")" && pwd)
 
-if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
-    export ZELVANE_ON_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
-fi
 
 . "$here/wine-env.sh" "$BUILD"
+zelvane_xvfb "$0" "$@"
 zelvane_prefix
 zelvane_wine_up
 zelvane_managed N

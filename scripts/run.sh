@@ -30,10 +30,7 @@ if [ -z "${ZELVANE_ON_XVFB:-}" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null
     exit 0
 fi
 
-if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
-    export ZELVANE_ON_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
-fi
+zelvane_xvfb "$0" "$@"
 
 zelvane_prefix
 zelvane_wine_up

@@ -7,6 +7,15 @@ export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 
+# Runs the calling script again on a virtual display of its own, once:
+#   zelvane_xvfb "$0" "$@"
+zelvane_xvfb() {
+    if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
+        export ZELVANE_ON_XVFB=1
+        exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$@"
+    fi
+}
+
 # Creates the prefix when it is missing; with "fresh", always anew.
 zelvane_prefix() {
     if [ "${1:-}" = fresh ]; then

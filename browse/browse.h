@@ -31,6 +31,10 @@ struct PrinterRecords {
 PrinterRecords EnumPrinterRecords(DWORD flags, const char *name, DWORD level);
 void ReleasePrinterRecords(PrinterRecords *pr);
 
+// Adds a server entry unless the list already holds one that begins with it,
+// letter case not counting.
+void AddServerEntry(HWND hwndList, const char *entry);
+
 // "\\" and this machine's name, cut to fit cb bytes.
 void ComposeLocalMachineEntry(char *buf, size_t cb);
 

@@ -1,0 +1,52 @@
+// The remote panel: shown and hidden in turn, its server list filled by the
+// spooler's network browse each time it is shown.
+#include "app/app.h"
+#include "app/state.h"
+#include "app/text.h"
+#include "browse/browse.h"
+
+int FillRemoteServerList(HWND hwndOwner, HWND hwndList)
+{
+    (void)hwndOwner;
+    PrinterRecords pr = EnumPrinterRecords(PRINTER_ENUM_REMOTE, NULL, 1);
+    if (pr.count == 0) { // nothing found: the list stays as it was
+        ReleasePrinterRecords(&pr);
+        return 1;
+    }
+
+    SendMessageA(hwndList, LB_RESETCONTENT, 0, 0);
+    const PRINTER_INFO_1A *records = (const PRINTER_INFO_1A *)pr.records;
+    for (DWORD i = 0; i < pr.count; ++i) {
+        char szServer[200];
+        char szEntry[202];
+        ServerPartOfDescription(records[i].pDescription, szServer, sizeof szServer);
+        ComposeText(szEntry, sizeof szEntry, "\\\\", szServer);
+        AddServerEntry(hwndList, szEntry);
+    }
+
+    ReleasePrinterRecords(&pr);
+    return 1;
+}
+
+void ToggleRemotePanel(HWND hwnd)
+{
+    HWND panel[] = {g_hwndRemoteFrame, g_hwndRemoteServers, g_hwndRemotePrinters, g_hwndRemoteJobs};
+
+    // The flag changes first: the size handling imposes the layout it names.
+    if (g_bRemoteHidden) {
+        g_bRemoteHidden = 0;
+        for (HWND h : panel)
+            ShowWindow(h, SW_SHOW);
+        FillRemoteServerList(hwnd, g_hwndRemoteServers);
+        MoveWindow(hwnd, 0, 0, MAIN_WIDTH, EXPANDED_HEIGHT, TRUE);
+    } else {
+        g_bRemoteHidden = 1;
+        MoveWindow(hwnd, 0, 0, MAIN_WIDTH, COLLAPSED_HEIGHT, TRUE);
+        for (HWND h : panel)
+            ShowWindow(h, SW_HIDE);
+    }
+    // The move repaints only what it uncovers; the labels of the other layout
+    // ("Status :" moves, the lower column labels come and go) need the whole
+    // client area painted afresh.
+    InvalidateRect(hwnd, NULL, TRUE);
+}

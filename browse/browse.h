@@ -13,6 +13,12 @@ int FillRemotePrinterList(HWND hwndOwner, HWND hwndList, const char *serverEntry
 int BuildSelectedPrinterPath(int panel);
 int FillJobList(HWND hwndOwner, HWND hwndList, const char *printerPath);
 
+// The three lists of a panel (PANEL_LOCAL or any other value: the remote one).
+struct PanelLists {
+    HWND servers, printers, jobs;
+};
+PanelLists ListsOf(int panel);
+
 // Rows of the command routing.
 void OnServerSelected(HWND hwnd, int panel, char *szEntry);
 int OnPrinterSelected(HWND hwnd, int panel); // 0: return at once

@@ -80,7 +80,7 @@ int OnPrinterSelected(HWND hwnd, int panel)
 {
     if (!BuildSelectedPrinterPath(panel))
         return 0; // no server selected: nothing happens, not even the emptying
-    HWND hwndJobs = panel == PANEL_LOCAL ? g_hwndLocalJobs : g_hwndRemoteJobs;
+    HWND hwndJobs = ListsOf(panel).jobs;
     SendMessageA(hwndJobs, LB_RESETCONTENT, 0, 0);
     FillJobList(hwnd, hwndJobs, g_szPrinterPath);
     return 1;

@@ -75,18 +75,16 @@ int FillRemotePrinterList(HWND hwndOwner, HWND hwndList, const char *serverEntry
 void OnServerSelected(HWND hwnd, int panel, char *szEntry)
 {
     bool local = panel == PANEL_LOCAL;
-    HWND hwndServers = local ? g_hwndLocalServers : g_hwndRemoteServers;
-    HWND hwndPrinters = local ? g_hwndLocalPrinters : g_hwndRemotePrinters;
-    HWND hwndJobs = local ? g_hwndLocalJobs : g_hwndRemoteJobs;
+    PanelLists lists = ListsOf(panel);
 
     // With no selection szEntry stays empty and the spooler is asked with "".
-    GetSelectedEntry(hwndServers, szEntry, CCH_ENTRY);
+    GetSelectedEntry(lists.servers, szEntry, CCH_ENTRY);
     if (local)
         ShowStatus(hwnd, szEntry, STATUS_INFO);
-    SendMessageA(hwndPrinters, LB_RESETCONTENT, 0, 0);
-    SendMessageA(hwndJobs, LB_RESETCONTENT, 0, 0);
+    SendMessageA(lists.printers, LB_RESETCONTENT, 0, 0);
+    SendMessageA(lists.jobs, LB_RESETCONTENT, 0, 0);
     if (local)
-        FillLocalPrinterList(hwnd, hwndPrinters, szEntry);
+        FillLocalPrinterList(hwnd, lists.printers, szEntry);
     else
-        FillRemotePrinterList(hwnd, hwndPrinters, szEntry);
+        FillRemotePrinterList(hwnd, lists.printers, szEntry);
 }

@@ -1,22 +1,33 @@
 # Zelvane: `make run` and `make test` install what is missing, build, and
-# run Zelvane or its tests under Wine.
+# run Zelvane or its tests under Wine. The build's settings are the CMake
+# preset "mingw" (CMakePresets.json).
 BUILD ?= build
+MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps build run test bench fuzz clean
+.PHONY: all deps configure program build run test dist bench fuzz clean
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
-build: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+configure: deps
+	@cmake --preset mingw -B $(BUILD) --no-warn-unused-cli -DCMAKE_RULE_MESSAGES=OFF -DCMAKE_TARGET_MESSAGES=OFF >/dev/null
+
+# What `make run` needs: the program, and the helper that names the demo share.
+program: configure
+	@cmake --build $(BUILD) -j2 --target zelvane e2e_driver
+
+build: configure
 	@cmake --build $(BUILD) -j2
 
-run: build
+run: program
 	@scripts/run.sh $(BUILD)
 
-test: build
+dist: program
+	@scripts/dist.sh $(BUILD)
+
+test: build dist
 	@scripts/run-tests.sh $(BUILD)
 
 FUZZ_SECONDS ?= 60

@@ -30,12 +30,19 @@ void OnMainTimer(HWND hwnd, WPARAM idTimer);
 // at once, without the default processing.
 int OnMainCommand(HWND hwnd, WPARAM wParam, char *szEntry, char *szPrinterName);
 
+// Bulk adds to a list box: its redraw is off from BeginListFill until
+// EndListFill, which turns it back on and has the list paint once. Each add
+// to a visible list would otherwise update its scroll bar and repaint it.
+void BeginListFill(HWND hwndList);
+void EndListFill(HWND hwndList);
+
 // Reads entry index of a list box into buf, cut to fit cb bytes. Returns
 // LB_ERR, leaving buf as it was, when there is no such entry.
 LRESULT GetListEntry(HWND hwndList, LRESULT index, char *buf, size_t cb);
 
 // Reads the selected entry of a list box into buf (see GetListEntry).
-// Returns the selection's index, or LB_ERR when nothing is selected.
+// Returns the selection's index, or LB_ERR when nothing is selected or the
+// entry can't be read.
 LRESULT GetSelectedEntry(HWND hwndList, char *buf, size_t cb);
 
 #endif

@@ -28,6 +28,19 @@ LRESULT GetSelectedEntry(HWND hwndList, char *buf, size_t cb)
     LRESULT index = SendMessageA(hwndList, LB_GETCURSEL, 0, 0);
     if (index < 0)
         return LB_ERR;
-    GetListEntry(hwndList, index, buf, cb);
+    // An entry that can't be read is no selection: its text would be stale.
+    if (GetListEntry(hwndList, index, buf, cb) == LB_ERR)
+        return LB_ERR;
     return index;
+}
+
+void BeginListFill(HWND hwndList)
+{
+    SendMessageA(hwndList, WM_SETREDRAW, FALSE, 0);
+}
+
+void EndListFill(HWND hwndList)
+{
+    SendMessageA(hwndList, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(hwndList, NULL, TRUE);
 }

@@ -53,6 +53,7 @@ int FillJobList(HWND hwndOwner, HWND hwndList, const char *printerPath)
         if (cReturned > fit)
             cReturned = fit;
 
+        BeginListFill(hwndList);
         if (cReturned == 0) {
             SendMessageA(hwndList, LB_ADDSTRING, 0, (LPARAM) "No Jobs in Queue");
             ShowStatus(hwndOwner, "No Jobs in Queue", STATUS_ERROR);
@@ -62,6 +63,7 @@ int FillJobList(HWND hwndOwner, HWND hwndList, const char *printerPath)
             FormatJobEntry(szJob, sizeof szJob, (long)jobs[i].JobId, jobs[i].pDocument);
             SendMessageA(hwndList, LB_ADDSTRING, 0, (LPARAM)szJob);
         }
+        EndListFill(hwndList);
         result = 1;
     }
 

@@ -17,9 +17,11 @@ int FillLocalPrinterList(HWND hwndOwner, HWND hwndList, const char *serverEntry)
 {
     PrinterRecords pr = EnumPrinterRecords(PRINTER_ENUM_CONNECTIONS | PRINTER_ENUM_NAME, serverEntry, 2);
     g_cPrinters = pr.count;
+    BeginListFill(hwndList);
     if (pr.count == 0) {
         ShowStatus(hwndOwner, kNoPrinters, STATUS_ERROR);
         SendMessageA(hwndList, LB_ADDSTRING, 0, (LPARAM)kNoPrinters);
+        EndListFill(hwndList);
         ReleasePrinterRecords(&pr);
         return 0;
     }
@@ -44,6 +46,7 @@ int FillLocalPrinterList(HWND hwndOwner, HWND hwndList, const char *serverEntry)
         if (CopyText(szShare, sizeof szShare, records[i].pShareName) != 0)
             SendMessageA(hwndList, LB_ADDSTRING, 0, (LPARAM)szShare);
     }
+    EndListFill(hwndList);
 
     ReleasePrinterRecords(&pr);
     return 1;
@@ -53,6 +56,7 @@ int FillRemotePrinterList(HWND hwndOwner, HWND hwndList, const char *serverEntry
 {
     PrinterRecords pr = EnumPrinterRecords(PRINTER_ENUM_NAME, serverEntry, 2);
     SendMessageA(hwndList, LB_RESETCONTENT, 0, 0);
+    BeginListFill(hwndList);
     if (pr.count == 0) {
         SendMessageA(hwndList, LB_ADDSTRING, 0, (LPARAM)kNoPrinters);
         ShowStatus(hwndOwner, kNoPrinters, STATUS_ERROR);
@@ -67,6 +71,7 @@ int FillRemotePrinterList(HWND hwndOwner, HWND hwndList, const char *serverEntry
         CopyText(szEntry, sizeof szEntry, LastNamePart(records[i].pPrinterName));
         SendMessageA(hwndList, LB_ADDSTRING, 0, (LPARAM)szEntry);
     }
+    EndListFill(hwndList);
 
     ReleasePrinterRecords(&pr);
     return 1;

@@ -16,6 +16,7 @@ int FillRemoteServerList(HWND hwndOwner, HWND hwndList)
 
     SendMessageA(hwndList, LB_RESETCONTENT, 0, 0);
     const PRINTER_INFO_1A *records = (const PRINTER_INFO_1A *)pr.records;
+    BeginListFill(hwndList);
     for (DWORD i = 0; i < pr.count; ++i) {
         char szServer[200];
         char szEntry[202];
@@ -23,6 +24,7 @@ int FillRemoteServerList(HWND hwndOwner, HWND hwndList)
         ComposeText(szEntry, sizeof szEntry, "\\\\", szServer);
         AddServerEntry(hwndList, szEntry);
     }
+    EndListFill(hwndList);
 
     ReleasePrinterRecords(&pr);
     return 1;

@@ -37,6 +37,7 @@ int FillLocalServerList(HWND hwndOwner, HWND hwndList)
     g_cPrinters = pr.count;
 
     const PRINTER_INFO_2A *records = (const PRINTER_INFO_2A *)pr.records;
+    BeginListFill(hwndList);
     for (DWORD i = 0; i < pr.count; ++i) {
         char szEntry[200];
         if (records[i].pServerName)
@@ -45,6 +46,7 @@ int FillLocalServerList(HWND hwndOwner, HWND hwndList)
             ComposeLocalMachineEntry(szEntry, sizeof szEntry);
         AddServerEntry(hwndList, szEntry);
     }
+    EndListFill(hwndList);
 
     ReleasePrinterRecords(&pr);
     return 1;

@@ -14,4 +14,4 @@ trap zelvane_wine_down EXIT
 
 echo "Machine: $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB, $(uname -sr), $(wine --version)"
 wine "$ZELVANE_BUILD/tests/zelvane_bench.exe" "$(winepath -w "$ZELVANE_BUILD/zelvane.exe")" \
-    "$(winepath -w "$ZELVANE_BUILD/tests/zelvane_minimal.exe")" </dev/null
+    "$(winepath -w "$ZELVANE_BUILD/tests/zelvane_floor.exe")" </dev/null

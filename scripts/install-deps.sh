@@ -8,7 +8,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 for p in make cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
          wine wine64 xvfb googletest imagemagick x11-utils cups cups-client cups-bsd \
-         xauth clang libclang-rt-14-dev; do
+         xauth clang libclang-rt-14-dev nsis python3; do
     have "$p" || need+=("$p")
 done
 
@@ -18,5 +18,11 @@ echo "Installing: ${need[*]}"
 SUDO=
 [ "$(id -u)" -eq 0 ] || SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"
+# apt's own chatter goes to a log, shown only when the install fails.
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! { $SUDO apt-get update -qq && $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "Installing the packages above failed" >&2
+    exit 1
+fi

@@ -555,4 +555,92 @@ TEST_F(BrowseTest, LongEntriesNeverOverflowTheRowBufferOrThePath)
     SetSelection(g_hwndLocalPrinters, 0);
     EXPECT_EQ(1, BuildSelectedPrinterPath(PANEL_LOCAL));
     EXPECT_EQ((server + "\\" + std::string(199, 'P')).substr(0, 299), g_szPrinterPath);
+
+    // A long entry whose block can't be had is no selection: Print then
+    // makes no default of the row's unread buffer.
+    char szEntry[CCH_ENTRY] = "stale";
+    fake::kernel().failHeapAllocAt = fake::kernel().heapAllocs + 1;
+    EXPECT_EQ(LB_ERR, GetSelectedEntry(g_hwndLocalServers, szEntry, sizeof szEntry));
+    EXPECT_STREQ("stale", szEntry);
+    fake::kernel().failHeapAllocAt = fake::kernel().heapAllocs + 1;
+    Command(IDM_PRINT);
+    EXPECT_TRUE(fake::user().messageBoxes.empty());
+    EXPECT_TRUE(fake::kernel().profileWrites.empty());
+    EXPECT_TRUE(fake::kernel().liveHeap.empty());
+}
+
+// Every fill adds with the list's redraw off, so it must turn it back on,
+// whatever the path: an add afterwards invalidates the list again, and the
+// entries reach the screen.
+TEST_F(BrowseTest, FillsLeaveTheirListRedrawingAndPainted)
+{
+    // Pixels of the list's client area that are not its background.
+    auto inked = [](HWND list) {
+        RECT rc;
+        GetClientRect(list, &rc);
+        HDC hdc = GetDC(list);
+        COLORREF background = GetPixel(hdc, rc.right - 1, rc.bottom - 1);
+        long count = 0;
+        for (int y = 0; y < rc.bottom; ++y)
+            for (int x = 0; x < rc.right; ++x)
+                count += GetPixel(hdc, x, y) != background;
+        ReleaseDC(list, hdc);
+        return count;
+    };
+    const std::string path = "\\\\PS1\\Laser5";
+    struct Case {
+        const char *what;
+        HWND list;
+        std::function<void()> fill;
+        bool entries;
+    } cases[] = {
+        {"jobs", g_hwndLocalJobs, [&] { FillJobList(hwnd, g_hwndLocalJobs, path.c_str()); }, true},
+        {"empty queue", g_hwndLocalJobs,
+         [&] {
+             fake::spooler().printers[path] = WithJobs({});
+             FillJobList(hwnd, g_hwndLocalJobs, path.c_str());
+         },
+         true},
+        {"jobs unreadable", g_hwndLocalJobs,
+         [&] {
+             fake::spooler().failEnumJobs = true;
+             FillJobList(hwnd, g_hwndLocalJobs, path.c_str());
+         },
+         false},
+        {"printers", g_hwndLocalPrinters, [&] { FillLocalPrinterList(hwnd, g_hwndLocalPrinters, "\\\\PS1"); }, true},
+        {"no printers", g_hwndLocalPrinters,
+         [&] {
+             fake::spooler().failEnumFill = true;
+             FillLocalPrinterList(hwnd, g_hwndLocalPrinters, "\\\\PS1");
+         },
+         true},
+        {"servers", g_hwndLocalServers, [&] { FillLocalServerList(hwnd, g_hwndLocalServers); }, true},
+        {"no servers", g_hwndLocalServers,
+         [&] {
+             fake::spooler().failEnumFill = true;
+             FillLocalServerList(hwnd, g_hwndLocalServers);
+         },
+         false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        fake::ResetAll();
+        fake::spooler().answers[6] = {Shared("\\\\PS1", "Laser5")};
+        fake::spooler().answers[12] = {Shared("\\\\PS1", "Laser5")};
+        fake::spooler().printers[path] = WithJobs({{7, "Report"}, {8, "Memo"}});
+        SendMessageA(c.list, LB_RESETCONTENT, 0, 0);
+        UpdateWindow(c.list);
+        ASSERT_EQ(0, inked(c.list));
+
+        c.fill();
+        if (c.entries) {
+            EXPECT_TRUE(GetUpdateRect(c.list, NULL, FALSE)) << "the fill has the list paint";
+        }
+        UpdateWindow(c.list);
+        EXPECT_EQ(c.entries, inked(c.list) > 0) << "entries on screen";
+
+        SendMessageA(c.list, LB_ADDSTRING, 0, (LPARAM) "~probe");
+        EXPECT_TRUE(GetUpdateRect(c.list, NULL, FALSE)) << "redraw is on again";
+        UpdateWindow(c.list);
+    }
 }

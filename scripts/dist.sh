@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Packages the built zelvane.exe for Windows users, into BUILD/dist: a portable
+# zip, an installer made with NSIS, and SHA256SUMS of both. The same commit
+# gives the same exe and zip, in whatever folder it is built.
+# Usage: scripts/dist.sh BUILD_DIR
+set -euo pipefail
+BUILD=$(cd "${1:-build}" && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+define() { sed -n "s/^#define $1 \"\(.*\)\"$/\1/p" "$BUILD/generated/version.h"; }
+version=$(define ZELVANE_VERSION)
+quad=$(define ZELVANE_VERSION_QUAD)
+# Every file gets the time of the last commit.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)
+fi
+export SOURCE_DATE_EPOCH
+
+dist="$BUILD/dist"
+stage="$dist/stage"
+zip="zelvane-$version-win64.zip"
+setup="zelvane-$version-setup.exe"
+rm -rf "$dist"
+mkdir -p "$stage"
+cp "$BUILD/zelvane.exe" "$stage/zelvane.exe"
+sed "s/@VERSION@/$version/g; s/\$/\r/" "$root/packaging/README.txt.in" >"$stage/README.txt"
+touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
+
+python3 "$root/scripts/make-zip.py" "$dist/$zip" "$stage/zelvane.exe" "$stage/README.txt"
+
+size_kb=$(( ($(stat -c %s "$stage/zelvane.exe") + $(stat -c %s "$stage/README.txt") + 1023) / 1024 ))
+makensis -V2 -NOCD -DVERSION="$version" -DVERSION_QUAD="$quad" -DSTAGE="$stage" \
+    -DICON="$root/res/zelvane.ico" -DSIZE_KB="$size_kb" -DOUTFILE="$dist/$setup" \
+    "$root/packaging/zelvane.nsi" >/dev/null
+
+(cd "$dist" && sha256sum "$zip" "$setup" >SHA256SUMS)
+rm -rf "$stage"
+echo "Zelvane $version for Windows in $dist: $zip ($(stat -c %s "$dist/$zip") bytes), $setup ($(stat -c %s "$dist/$setup") bytes), SHA256SUMS"

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# The installer under Wine, in the run's fresh prefix: a silent install puts
+# the files, the Start menu shortcut and the uninstall entry in place; the
+# installed program starts; a second install over the first succeeds; the
+# silent uninstall leaves nothing of Zelvane behind. Also: the zip holds the
+# build's own zelvane.exe.
+set -euo pipefail
+BUILD=$(cd "${1:-build}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-env.sh" "$BUILD"
+zelvane_xvfb "$0" "$@"
+zelvane_prefix
+zelvane_wine_up
+
+dist="$BUILD/dist"
+version=$(sed -n 's/^#define ZELVANE_VERSION "\(.*\)"$/\1/p' "$BUILD/generated/version.h")
+setup="$dist/zelvane-$version-setup.exe"
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zelvane'
+failed=0
+check() { # check WHAT COMMAND...
+    local what=$1
+    shift
+    if "$@"; then echo "ok - $what"; else echo "FAIL - $what"; failed=1; fi
+}
+winvar() { wine cmd.exe /c echo "%$1%" </dev/null 2>/dev/null | tr -d '\r'; }
+# The value of NAME under the uninstall key, as reg prints it ("" when absent).
+value() { wine reg query "$key" /v "$1" </dev/null 2>/dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'; }
+has_key() { wine reg query "$key" </dev/null >/dev/null 2>&1; }
+absent() { ! has_key && [ ! -e "$dir" ] && [ ! -e "$lnk" ]; }
+poll() { # poll COMMAND...: true once COMMAND is, within 30 s
+    for _ in $(seq 1 150); do "$@" && return 0; sleep 0.2; done
+    return 1
+}
+
+check "the zip holds the build's zelvane.exe" \
+    python3 -c 'import sys, zipfile; sys.exit(zipfile.ZipFile(sys.argv[1]).read("zelvane.exe") != open(sys.argv[2], "rb").read())' \
+    "$dist/zelvane-$version-win64.zip" "$BUILD/zelvane.exe"
+check "SHA256SUMS matches both files" bash -c "cd '$dist' && sha256sum --quiet -c SHA256SUMS"
+
+local_app=$(winvar LOCALAPPDATA)
+dir=$(winepath -u "$local_app\\Programs\\Zelvane")
+lnk=$(winepath -u "$(winvar APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Zelvane.lnk")
+check "nothing of Zelvane before the install" absent
+
+check "the silent install succeeds" wine "$setup" /S
+check "the files are installed" test -f "$dir/zelvane.exe" -a -f "$dir/README.txt" -a -f "$dir/uninstall.exe"
+check "the installed zelvane.exe is the build's" cmp -s "$dir/zelvane.exe" "$BUILD/zelvane.exe"
+check "the Start menu shortcut is there" test -f "$lnk"
+want_dir="$local_app\\Programs\\Zelvane"
+while IFS='|' read -r name want; do
+    got=$(value "$name")
+    check "$name is $want (got $got)" test "$got" = "$want"
+done <<EOF2
+DisplayName|Zelvane
+DisplayVersion|$version
+Publisher|Zelvane developers
+DisplayIcon|$want_dir\\zelvane.exe
+InstallLocation|$want_dir
+UninstallString|"$want_dir\\uninstall.exe"
+QuietUninstallString|"$want_dir\\uninstall.exe" /S
+EstimatedSize|$(printf '0x%x' $(( ($(stat -c %s "$dir/zelvane.exe") + $(stat -c %s "$dir/README.txt") + 1023) / 1024 )))
+NoModify|0x1
+NoRepair|0x1
+EOF2
+
+# The installed program starts and shows its window.
+wine "$dir/zelvane.exe" </dev/null >/dev/null 2>&1 &
+pid=$!
+shown() { xwininfo -root -tree 2>/dev/null | grep -q '"Zelvane"'; }
+check "the installed zelvane.exe shows its window" poll shown
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+gone() { ! shown; }
+check "the program ends when it is killed" poll gone
+
+check "a second install over the first succeeds" wine "$setup" /S
+check "... and leaves one installation" test -f "$dir/zelvane.exe" -a "$(value DisplayVersion)" = "$version"
+
+# The uninstaller copies itself away and finishes after it returns.
+check "the silent uninstall starts" wine "$dir/uninstall.exe" /S
+check "the uninstall leaves no file, folder, shortcut or key" poll absent
+check "... and leaves the folder around it" test -d "$(dirname "$dir")"
+
+[ $failed -eq 0 ] && echo "installer: all checks passed" || echo "installer: some checks failed"
+exit $failed

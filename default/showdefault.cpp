@@ -11,7 +11,18 @@ DWORD QueryPlatformId(void)
     OSVERSIONINFOA version;
     memset(&version, 0, sizeof version);
     version.dwOSVersionInfoSize = sizeof version; // 148 bytes
+    // Only the platform identifier is read, and GetVersionEx reports it
+    // truly on every Windows. The SDK deprecates the call for its version
+    // numbers, which depend on the manifest: that warning is silenced for
+    // this call alone.
+#ifdef _MSC_VER
+#pragma warning(push)
+#pragma warning(disable : 4996)
+#endif
     GetVersionExA(&version);
+#ifdef _MSC_VER
+#pragma warning(pop)
+#endif
     return version.dwPlatformId;
 }
 

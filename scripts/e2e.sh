@@ -68,8 +68,8 @@ else
     status=1
 fi
 
-for shot in collapsed expanded; do
+for shot in collapsed expanded browsing; do
     [ -f "$art/$shot.bmp" ] && convert "$art/$shot.bmp" "$art/$shot.png" 2>/dev/null && rm -f "$art/$shot.bmp"
 done
-echo "Screenshots: $art/collapsed.png $art/expanded.png"
+echo "Screenshots: $art/collapsed.png $art/expanded.png $art/browsing.png"
 exit $status

@@ -8,9 +8,12 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 for p in make cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
          wine wine64 xvfb googletest imagemagick x11-utils cups cups-client cups-bsd \
-         xauth clang libclang-rt-14-dev nsis python3; do
+         xauth clang libclang-rt-14-dev nsis python3 git; do
     have "$p" || need+=("$p")
 done
+
+# npm brings the workflow linter; any Node.js with npm will do.
+command -v npm >/dev/null 2>&1 || need+=(nodejs npm)
 
 [ ${#need[@]} -eq 0 ] && exit 0
 

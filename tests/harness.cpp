@@ -69,6 +69,12 @@ HWND FindThreadDialog()
     return found;
 }
 
+bool RunningOnWine()
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
 void MainWindowTest::SetUp()
 {
     fake::ResetAll();

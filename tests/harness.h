@@ -31,6 +31,10 @@ bool TakeQuit(WPARAM *code);
 // A visible dialog of this thread, or null.
 HWND FindThreadDialog();
 
+// Whether the tests run under Wine rather than on Windows itself. The few
+// tests that check Wine's own behaviour skip on Windows, saying why.
+bool RunningOnWine();
+
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override;

@@ -347,6 +347,16 @@ int main(int argc, char **argv)
     Check(Holds(servers, machine), "the local server list holds " + machine);
     Check(Pick(z.main, servers, machine) && WaitFor([&] { return Holds(printers, queue); }),
           "selecting it lists the shared queue " + queue);
+    // The README's picture: the window alone, once the queue's entry and the
+    // clock (wiped by the toggle's repaint until its next tick) are painted.
+    Shot browsing;
+    Check(WaitFor([&] {
+              browsing = Capture(760, 320);
+              return RegionShows(browsing, z.main, {275, 72, 485, 90}, kBlack) &&
+                     RegionShows(browsing, z.main, {653, 5, 729, 21}, kBlack);
+          }),
+          "the queue's entry is painted");
+    SaveBmp(browsing, artifacts + "\\browsing.bmp");
     // Wine 8 opens \\HOST\share but then refuses to read the printer through
     // that handle (GetPrinter fails with ERROR_INVALID_PRINTER_NAME), so the
     // job list reports "Fail to access the printer" there, where a Windows

@@ -15,6 +15,10 @@ zelvane_wine_up
 dist="$BUILD/dist"
 version=$(sed -n 's/^#define ZELVANE_VERSION "\(.*\)"$/\1/p' "$BUILD/generated/version.h")
 setup="$dist/zelvane-$version-setup.exe"
+if [ ! -f "$setup" ]; then
+    echo "FAIL - no installer at $setup: make dist first"
+    exit 1
+fi
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zelvane'
 failed=0
 check() { # check WHAT COMMAND...

@@ -588,59 +588,56 @@ TEST_F(BrowseTest, FillsLeaveTheirListRedrawingAndPainted)
         return count;
     };
     const std::string path = "\\\\PS1\\Laser5";
+    // The job list's paths: entries, an empty queue's entry, and a failure.
     struct Case {
         const char *what;
-        HWND list;
-        std::function<void()> fill;
+        std::function<void()> arrange;
         bool entries;
     } cases[] = {
-        {"jobs", g_hwndLocalJobs, [&] { FillJobList(hwnd, g_hwndLocalJobs, path.c_str()); }, true},
-        {"empty queue", g_hwndLocalJobs,
-         [&] {
-             fake::spooler().printers[path] = WithJobs({});
-             FillJobList(hwnd, g_hwndLocalJobs, path.c_str());
-         },
-         true},
-        {"jobs unreadable", g_hwndLocalJobs,
-         [&] {
-             fake::spooler().failEnumJobs = true;
-             FillJobList(hwnd, g_hwndLocalJobs, path.c_str());
-         },
-         false},
-        {"printers", g_hwndLocalPrinters, [&] { FillLocalPrinterList(hwnd, g_hwndLocalPrinters, "\\\\PS1"); }, true},
-        {"no printers", g_hwndLocalPrinters,
-         [&] {
-             fake::spooler().failEnumFill = true;
-             FillLocalPrinterList(hwnd, g_hwndLocalPrinters, "\\\\PS1");
-         },
-         true},
-        {"servers", g_hwndLocalServers, [&] { FillLocalServerList(hwnd, g_hwndLocalServers); }, true},
-        {"no servers", g_hwndLocalServers,
-         [&] {
-             fake::spooler().failEnumFill = true;
-             FillLocalServerList(hwnd, g_hwndLocalServers);
-         },
-         false},
+        {"jobs", [] {}, true},
+        {"empty queue", [&] { fake::spooler().printers[path] = WithJobs({}); }, true},
+        {"jobs unreadable", [] { fake::spooler().failEnumJobs = true; }, false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         fake::ResetAll();
-        fake::spooler().answers[6] = {Shared("\\\\PS1", "Laser5")};
-        fake::spooler().answers[12] = {Shared("\\\\PS1", "Laser5")};
         fake::spooler().printers[path] = WithJobs({{7, "Report"}, {8, "Memo"}});
-        SendMessageA(c.list, LB_RESETCONTENT, 0, 0);
-        UpdateWindow(c.list);
-        ASSERT_EQ(0, inked(c.list));
+        c.arrange();
+        HWND list = g_hwndLocalJobs;
+        SendMessageA(list, LB_RESETCONTENT, 0, 0);
+        UpdateWindow(list);
+        ASSERT_EQ(0, inked(list));
 
-        c.fill();
+        FillJobList(hwnd, list, path.c_str());
         if (c.entries) {
-            EXPECT_TRUE(GetUpdateRect(c.list, NULL, FALSE)) << "the fill has the list paint";
+            EXPECT_TRUE(GetUpdateRect(list, NULL, FALSE)) << "the fill has the list paint";
         }
-        UpdateWindow(c.list);
-        EXPECT_EQ(c.entries, inked(c.list) > 0) << "entries on screen";
+        UpdateWindow(list);
+        EXPECT_EQ(c.entries, inked(list) > 0) << "entries on screen";
 
-        SendMessageA(c.list, LB_ADDSTRING, 0, (LPARAM) "~probe");
-        EXPECT_TRUE(GetUpdateRect(c.list, NULL, FALSE)) << "redraw is on again";
-        UpdateWindow(c.list);
+        SendMessageA(list, LB_ADDSTRING, 0, (LPARAM) "~probe");
+        EXPECT_TRUE(GetUpdateRect(list, NULL, FALSE)) << "redraw is on again";
+        UpdateWindow(list);
     }
+
+    // Every other fill, with records and with none.
+    Command(IDM_SHOW_REMOTE); // the remote lists paint only when shown
+    std::pair<HWND, std::function<void()>> others[] = {
+        {g_hwndLocalServers, [&] { FillLocalServerList(hwnd, g_hwndLocalServers); }},
+        {g_hwndLocalPrinters, [&] { FillLocalPrinterList(hwnd, g_hwndLocalPrinters, "\\\\PS1"); }},
+        {g_hwndRemotePrinters, [&] { FillRemotePrinterList(hwnd, g_hwndRemotePrinters, "\\\\PS1"); }},
+        {g_hwndRemoteServers, [&] { FillRemoteServerList(hwnd, g_hwndRemoteServers); }},
+    };
+    for (bool none : {false, true})
+        for (auto &[list, fill] : others) {
+            fake::ResetAll();
+            fake::spooler().answers[6] = fake::spooler().answers[12] = {Shared("\\\\PS1", "Laser5")};
+            fake::spooler().answers[8] = {Named("\\\\PS1\\Laser5")};
+            fake::spooler().answers[16] = {Browsed("\\\\PS1\\x")};
+            fake::spooler().failEnumFill = none;
+            fill();
+            UpdateWindow(list);
+            SendMessageA(list, LB_ADDSTRING, 0, (LPARAM) "~probe");
+            EXPECT_TRUE(GetUpdateRect(list, NULL, FALSE)) << "list " << GetDlgCtrlID(list) << (none ? ", no records" : "");
+        }
 }

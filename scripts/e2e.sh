@@ -21,6 +21,9 @@ if [ -z "${ZELVANE_E2E_NS:-}" ]; then
 fi
 . "$here/wine-env.sh" "$BUILD"
 [ -n "${ZELVANE_ON_XVFB:-}" ] || hostname "$HOST"
+# A screen wide enough for the text editor that prints the file to keep to the
+# right of Zelvane's window (see below), dialogs centred on it included.
+export ZELVANE_SCREEN=2400x1200x24
 zelvane_xvfb "$0" "$@"
 
 art="$BUILD/e2e"
@@ -36,14 +39,35 @@ trap cleanup EXIT
 zelvane_prefix fresh
 zelvane_wine_up
 zelvane_managed N
-# The shell prints a .txt file with the text editor.
+# The shell prints a .txt file with the text editor, whose window (hidden
+# while it prints) and print dialog open to the right of Zelvane's: nothing
+# covers the status line that the checks read off the screen.
 wine reg add 'HKCR\.txt' /ve /d txtfile /f </dev/null >/dev/null 2>&1
+for v in iWindowPosX=1200 iWindowPosY=100; do
+    wine reg add 'HKCU\Software\Microsoft\Notepad' /v "${v%=*}" /t REG_DWORD /d "${v#*=}" /f </dev/null >/dev/null 2>&1
+done
+
+# The program as current linkers lay it out (binutils 2.43 on): its import
+# data read-only, so that a write into it, such as a delay-load helper's,
+# faults here as it would on Windows.
+exe="$art/zelvane.exe"
+python3 - "$BUILD/zelvane.exe" "$exe" <<'PY'
+import struct, sys
+b = bytearray(open(sys.argv[1], 'rb').read())
+pe = struct.unpack_from('<I', b, 0x3c)[0]
+first = pe + 24 + struct.unpack_from('<H', b, pe + 20)[0]
+at = next(a for a in range(first, first + 40 * b[pe + 6], 40) if b[a:a + 8] == b'.idata\0\0')
+b[at + 39] &= 0x7f  # IMAGE_SCN_MEM_WRITE, the top bit of its characteristics
+open(sys.argv[2], 'wb').write(b)
+PY
+x86_64-w64-mingw32-objdump -h "$exe" | grep -A1 ' \.idata ' | grep -q READONLY ||
+    { echo "FAIL - the import data of $exe is writable"; exit 1; }
 
 doc="$art/zelvane-e2e-letter.txt"
 printf 'A letter printed by the Zelvane end-to-end test.\n' > "$doc"
 
 status=0
-wine "$BUILD/tests/e2e_driver.exe" "$(winepath -w "$BUILD/zelvane.exe")" "$(winepath -w "$art")" "$HOST" \
+wine "$BUILD/tests/e2e_driver.exe" "$(winepath -w "$exe")" "$(winepath -w "$art")" "$HOST" \
     "$(winepath -w "$doc")" </dev/null >"$art/driver.log" 2>&1 || status=1
 # (Into a file: the editor that the shell starts inherits the driver's output
 # and may outlive it, which would hold a pipe open.)

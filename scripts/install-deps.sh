@@ -3,12 +3,14 @@
 # but only those that are missing. Runs apt-get as root, or through sudo.
 set -euo pipefail
 
+# Package names that both Debian 12 and 13 have: libclang-rt-dev is the clang
+# runtime (the sanitizers of the fuzzers) of the release's own clang.
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 for p in make cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
          wine wine64 xvfb googletest imagemagick x11-utils cups cups-client cups-bsd \
-         xauth clang libclang-rt-14-dev nsis python3 git; do
+         xauth clang libclang-rt-dev nsis python3 git; do
     have "$p" || need+=("$p")
 done
 

@@ -7,12 +7,13 @@ export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 
-# Runs the calling script again on a virtual display of its own, once:
+# Runs the calling script again on a virtual display of its own, once, of
+# ZELVANE_SCREEN's size (1024x768x24 when unset):
 #   zelvane_xvfb "$0" "$@"
 zelvane_xvfb() {
     if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
         export ZELVANE_ON_XVFB=1
-        exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$@"
+        exec xvfb-run -a -s "-screen 0 ${ZELVANE_SCREEN:-1024x768x24} -nolisten tcp" "$@"
     fi
 }
 

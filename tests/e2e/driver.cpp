@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <ctype.h>
 #include <stdio.h>
 
 #include <functional>
@@ -140,6 +141,30 @@ RECT WindowRect(HWND h)
     return r;
 }
 
+std::string Describe(const RECT &r)
+{
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " to " + std::to_string(r.right) + "," +
+           std::to_string(r.bottom);
+}
+
+// The file name of a process's program, in lower case.
+std::string ImageOf(DWORD pid)
+{
+    char path[MAX_PATH] = "";
+    DWORD size = sizeof path;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (process) {
+        if (!QueryFullProcessImageNameA(process, 0, path, &size))
+            path[0] = '\0';
+        CloseHandle(process);
+    }
+    std::string name(path);
+    name = name.substr(name.find_last_of('\\') + 1);
+    for (char &c : name)
+        c = (char)tolower((unsigned char)c);
+    return name;
+}
+
 // A capture of the screen: 32-bit pixels, top row first.
 struct Shot {
     int width = 0, height = 0;
@@ -214,6 +239,13 @@ bool RegionShows(const Shot &s, HWND main, RECT client, COLORREF colour)
 }
 
 const COLORREF kBlack = RGB(0, 0, 0);
+
+// Whether black text on its paper shows there: the screen is black where
+// nothing is painted yet.
+bool Drawn(const Shot &s, HWND main, RECT client, COLORREF paper)
+{
+    return RegionShows(s, main, client, kBlack) && RegionShows(s, main, client, paper);
+}
 const COLORREF kDarkRed = RGB(170, 0, 0);
 const COLORREF kDarkBlue = RGB(0, 0, 170);
 
@@ -314,8 +346,15 @@ int main(int argc, char **argv)
     RECT r = WindowRect(z.main);
     Check(r.left == 0 && r.top == 0 && r.right == 760 && r.bottom == 320, "the window is 760 by 320 at 0,0");
 
-    WaitFor([] { return false; }, 1200); // let the clock tick once
-    Shot collapsed = Capture(760, 530);
+    // The clock's first tick comes a second after the first paint.
+    const COLORREF menu = GetSysColor(COLOR_MENU); // the window's own background
+    Shot collapsed;
+    Check(WaitFor([&] {
+              collapsed = Capture(760, 530);
+              return Drawn(collapsed, z.main, {653, 5, 729, 21}, menu) &&
+                     Drawn(collapsed, z.main, {20, 245, 75, 262}, menu);
+          }),
+          "the clock shows in its frame");
     SaveBmp(collapsed, artifacts + "\\collapsed.bmp");
     Check(RegionShows(collapsed, z.main, {50, 45, 150, 62}, kBlack) &&
               RegionShows(collapsed, z.main, {270, 45, 420, 62}, kBlack) &&
@@ -323,7 +362,6 @@ int main(int argc, char **argv)
           "the three column labels are drawn in black");
     Check(RegionShows(collapsed, z.main, {20, 245, 75, 262}, kBlack), "Status : stands at 20,245");
     Check(!RegionShows(collapsed, z.main, {100, 250, 150, 265}, kBlack), "no lower labels while collapsed");
-    Check(RegionShows(collapsed, z.main, {653, 5, 729, 21}, kBlack), "the clock shows in its frame");
 
     HWND servers = GetDlgItem(z.main, IDC_LOCAL_SERVERS);
     HWND printers = GetDlgItem(z.main, IDC_LOCAL_PRINTERS);
@@ -331,12 +369,14 @@ int main(int argc, char **argv)
 
     PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
     Check(WaitFor([&] { return WindowRect(z.main).bottom == 530; }), "Show Remote Servers: 760 by 530");
-    WaitFor([] { return false; }, 300); // the repaint of the grown window
-    Shot expanded = Capture(760, 530);
-    SaveBmp(expanded, artifacts + "\\expanded.bmp");
-    Check(RegionShows(expanded, z.main, {100, 250, 150, 267}, kBlack) &&
-              RegionShows(expanded, z.main, {20, 450, 75, 467}, kBlack),
+    Shot expanded;
+    Check(WaitFor([&] {
+              expanded = Capture(760, 530);
+              return Drawn(expanded, z.main, {100, 250, 150, 267}, menu) &&
+                     Drawn(expanded, z.main, {20, 450, 75, 467}, menu);
+          }),
           "the lower labels and Status : at 20,450 are drawn");
+    SaveBmp(expanded, artifacts + "\\expanded.bmp");
     Check(IsWindowVisible(GetDlgItem(z.main, IDC_REMOTE_SERVERS)), "the remote lists are shown");
     PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
     Check(WaitFor([&] { return WindowRect(z.main).bottom == 320; }) &&
@@ -352,8 +392,8 @@ int main(int argc, char **argv)
     Shot browsing;
     Check(WaitFor([&] {
               browsing = Capture(760, 320);
-              return RegionShows(browsing, z.main, {275, 72, 485, 90}, kBlack) &&
-                     RegionShows(browsing, z.main, {653, 5, 729, 21}, kBlack);
+              return Drawn(browsing, z.main, {275, 72, 485, 90}, GetSysColor(COLOR_WINDOW)) &&
+                     Drawn(browsing, z.main, {653, 5, 729, 21}, menu);
           }),
           "the queue's entry is painted");
     SaveBmp(browsing, artifacts + "\\browsing.bmp");
@@ -399,6 +439,17 @@ int main(int argc, char **argv)
     wchar_t initial[256] = L"";
     GetDlgItemTextW(open, 0x47c, initial, 256);
     Check(Narrow(initial) == "Qavrint", "its file name box holds Qavrint (" + Narrow(initial) + ")");
+    // Moved off Zelvane's window, as a person might move it: where it closed
+    // over the status line, the repaint of what it uncovered would wipe the
+    // report of the print that the checks below read off the screen.
+    SetWindowPos(open, NULL, 1200, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Check(WaitFor([&] {
+              return !GetUpdateRect(z.main, NULL, FALSE) && Drawn(Capture(800, 600), z.main, {20, 245, 75, 262}, menu);
+          }),
+          "moved off Zelvane's window, which is painted again");
+    // Setting the default failed above (dark red); its wipe comes while the
+    // dialog is open, so that the refill's message below is the only red.
+    Check(WaitFor([&] { return !StatusShows(z.main, kDarkRed, 245); }, 5000), "the status line is wiped meanwhile");
     SetDlgItemTextW(open, 0x47c, Wide(printFile).c_str());
     PostMessageW(open, WM_COMMAND, IDOK, 0);
     Check(WaitFor([&] { return !IsWindow(open); }), "the Open dialog takes the file");
@@ -406,6 +457,8 @@ int main(int argc, char **argv)
     // writes its own (dark red, see above) over the start of it.
     Check(WaitFor([&] { return StatusShows(z.main, kDarkBlue, 245); }, 3000),
           "Printing and the file's path are shown in dark blue");
+    Check(WaitFor([&] { return StatusShows(z.main, kDarkRed, 245); }, 3000),
+          "then the job list is refilled, with its report in dark red");
 
     // The shell hands the file to the text editor, which asks where to print.
     HWND printDialog = NULL;
@@ -414,7 +467,7 @@ int main(int argc, char **argv)
                   for (HWND h : WindowsOf(0)) {
                       DWORD pid = 0;
                       GetWindowThreadProcessId(h, &pid);
-                      if (pid != z.pi.dwProcessId && pid != GetCurrentProcessId() && ClassOf(h) == "#32770") {
+                      if (ClassOf(h) == "#32770" && ImageOf(pid) == "notepad.exe") {
                           printDialog = h;
                           return true;
                       }
@@ -423,8 +476,11 @@ int main(int argc, char **argv)
               },
               30000),
           "the editor's Print dialog shows (" + (printDialog ? TextOf(printDialog) : std::string()) + ")");
-    if (printDialog)
+    if (printDialog) {
+        RECT mine = WindowRect(z.main), its = WindowRect(printDialog), both;
+        Check(!IntersectRect(&both, &mine, &its), "it leaves Zelvane's window uncovered (" + Describe(its) + ")");
         PostMessageW(printDialog, WM_COMMAND, IDOK, 0);
+    }
 
     // --- leaving -------------------------------------------------------------
     PostMessageW(z.main, WM_COMMAND, IDM_EXIT, 0);

@@ -25,7 +25,7 @@ run: program
 	@scripts/run.sh $(BUILD)
 
 dist: program
-	@scripts/dist.sh $(BUILD)
+	@packaging/dist.sh $(BUILD)
 
 test: build dist
 	@scripts/run-tests.sh $(BUILD)

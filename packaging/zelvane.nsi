@@ -1,5 +1,5 @@
 ; The Zelvane installer: for the current user alone, without administrator
-; rights. scripts/dist.sh defines VERSION, VERSION_QUAD, STAGE (the folder
+; rights. packaging/dist.sh defines VERSION, VERSION_QUAD, STAGE (the folder
 ; with the files to install), ICON, SIZE_KB and OUTFILE.
 Unicode true
 Target amd64-unicode

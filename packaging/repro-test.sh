@@ -14,9 +14,9 @@ export SOURCE_DATE_EPOCH
 
 (cd "$other/src" && cmake --preset mingw -B "$other/build" -DZELVANE_TESTS=OFF -DCMAKE_RULE_MESSAGES=OFF >/dev/null)
 cmake --build "$other/build" -j2 --target zelvane >/dev/null
-"$other/src/scripts/dist.sh" "$other/build" >/dev/null
+"$other/src/packaging/dist.sh" "$other/build" >/dev/null
 # The packages of this build tree, made with the same time.
-"$root/scripts/dist.sh" "$BUILD" >/dev/null
+"$root/packaging/dist.sh" "$BUILD" >/dev/null
 
 failed=0
 for f in zelvane.exe dist/zelvane-*-win64.zip; do

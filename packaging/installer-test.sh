@@ -6,8 +6,8 @@
 # build's own zelvane.exe.
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
-here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine-env.sh" "$BUILD"
+root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/scripts/wine-env.sh" "$BUILD"
 zelvane_xvfb "$0" "$@"
 zelvane_prefix
 zelvane_wine_up

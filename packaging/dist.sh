@@ -2,7 +2,7 @@
 # Packages the built zelvane.exe for Windows users, into BUILD/dist: a portable
 # zip, an installer made with NSIS, and SHA256SUMS of both. The same commit
 # gives the same exe and zip, in whatever folder it is built.
-# Usage: scripts/dist.sh BUILD_DIR
+# Usage: packaging/dist.sh BUILD_DIR
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,7 +26,7 @@ cp "$BUILD/zelvane.exe" "$stage/zelvane.exe"
 sed "s/@VERSION@/$version/g; s/\$/\r/" "$root/packaging/README.txt.in" >"$stage/README.txt"
 touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
 
-python3 "$root/scripts/make-zip.py" "$dist/$zip" "$stage/zelvane.exe" "$stage/README.txt"
+python3 "$root/packaging/make-zip.py" "$dist/$zip" "$stage/zelvane.exe" "$stage/README.txt"
 
 size_kb=$(( ($(stat -c %s "$stage/zelvane.exe") + $(stat -c %s "$stage/README.txt") + 1023) / 1024 ))
 makensis -V2 -NOCD -DVERSION="$version" -DVERSION_QUAD="$quad" -DSTAGE="$stage" \

@@ -8,6 +8,7 @@
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
 HOST=ZELVANEHOST
 
 if [ -z "${ZELVANE_E2E_NS:-}" ]; then
@@ -19,7 +20,7 @@ if [ -z "${ZELVANE_E2E_NS:-}" ]; then
         exec unshare -ur "$0" "$@"
     fi
 fi
-. "$here/wine-env.sh" "$BUILD"
+. "$root/scripts/wine-env.sh" "$BUILD"
 [ -n "${ZELVANE_ON_XVFB:-}" ] || hostname "$HOST"
 # A screen wide enough for the text editor that prints the file to keep to the
 # right of Zelvane's window (see below), dialogs centred on it included.

@@ -2,6 +2,7 @@
 # run Zelvane or its tests under Wine. The build's settings are the CMake
 # preset "mingw" (CMakePresets.json).
 BUILD ?= build
+DIST ?= $(BUILD)/dist
 MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps configure program build run test dist bench fuzz clean
@@ -25,7 +26,7 @@ run: program
 	@scripts/run.sh $(BUILD)
 
 dist: program
-	@packaging/dist.sh $(BUILD)
+	@packaging/dist.sh $(BUILD) $(DIST)
 
 test: build dist
 	@scripts/run-tests.sh $(BUILD)

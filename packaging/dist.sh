@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Packages the built zelvane.exe for Windows users, into BUILD/dist: a portable
-# zip, an installer made with NSIS, and SHA256SUMS of both. The same commit
-# gives the same exe and zip, in whatever folder it is built.
-# Usage: packaging/dist.sh BUILD_DIR
+# Packages the built zelvane.exe for Windows users, into DIST (BUILD/dist by
+# default): a portable zip, an installer made with NSIS, and SHA256SUMS of
+# both. The same commit gives the same exe and zip, in whatever folder it is
+# built.
+#
+# Given a certificate (ZELVANE_SIGN_PKCS12 and ZELVANE_SIGN_PASSWORD_FILE, see
+# packaging/sign.sh), it signs zelvane.exe before packing it, the installer
+# and the uninstaller that the installer writes. Without one, the packages
+# are unsigned.
+# Usage: packaging/dist.sh BUILD_DIR [DIST]
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
+dist=$(realpath -m "${2:-$BUILD/dist}")
 
 define() { sed -n "s/^#define $1 \"\(.*\)\"$/\1/p" "$BUILD/generated/version.h"; }
 version=$(define ZELVANE_VERSION)
@@ -16,13 +23,22 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
 fi
 export SOURCE_DATE_EPOCH
 
-dist="$BUILD/dist"
 stage="$dist/stage"
 zip="zelvane-$version-win64.zip"
 setup="zelvane-$version-setup.exe"
-rm -rf "$dist"
+rm -rf "$stage"
+rm -f "$dist/$zip" "$dist/$setup" "$dist/SHA256SUMS"
 mkdir -p "$stage"
 cp "$BUILD/zelvane.exe" "$stage/zelvane.exe"
+signing=()
+if [ -n "${ZELVANE_SIGN_PKCS12:-}" ]; then
+    if [ ! -r "$ZELVANE_SIGN_PKCS12" ] || [ ! -r "${ZELVANE_SIGN_PASSWORD_FILE:-}" ]; then
+        echo "ZELVANE_SIGN_PKCS12 and ZELVANE_SIGN_PASSWORD_FILE must name readable files" >&2
+        exit 1
+    fi
+    "$root/packaging/sign.sh" "$stage/zelvane.exe"
+    signing=(-DSIGN="$root/packaging/sign.sh")
+fi
 sed "s/@VERSION@/$version/g; s/\$/\r/" "$root/packaging/README.txt.in" >"$stage/README.txt"
 touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
 
@@ -30,9 +46,14 @@ python3 "$root/packaging/make-zip.py" "$dist/$zip" "$stage/zelvane.exe" "$stage/
 
 size_kb=$(( ($(stat -c %s "$stage/zelvane.exe") + $(stat -c %s "$stage/README.txt") + 1023) / 1024 ))
 makensis -V2 -NOCD -DVERSION="$version" -DVERSION_QUAD="$quad" -DSTAGE="$stage" \
-    -DICON="$root/res/zelvane.ico" -DSIZE_KB="$size_kb" -DOUTFILE="$dist/$setup" \
+    -DICON="$root/res/zelvane.ico" -DSIZE_KB="$size_kb" -DOUTFILE="$dist/$setup" "${signing[@]}" \
     "$root/packaging/zelvane.nsi" >/dev/null
 
 (cd "$dist" && sha256sum "$zip" "$setup" >SHA256SUMS)
 rm -rf "$stage"
 echo "Zelvane $version for Windows in $dist: $zip ($(stat -c %s "$dist/$zip") bytes), $setup ($(stat -c %s "$dist/$setup") bytes), SHA256SUMS"
+if [ ${#signing[@]} -gt 0 ]; then
+    echo "Signed with $ZELVANE_SIGN_PKCS12${ZELVANE_SIGN_TIMESTAMP_URL:+, timestamped by $ZELVANE_SIGN_TIMESTAMP_URL}"
+else
+    echo "Unsigned: no certificate given (ZELVANE_SIGN_PKCS12)"
+fi

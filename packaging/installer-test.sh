@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The installer under Wine, in the run's fresh prefix: a silent install puts
-# the files, the Start menu shortcut and the uninstall entry in place; the
-# installed program starts; a second install over the first succeeds; the
-# silent uninstall leaves nothing of Zelvane behind. Also: the zip holds the
-# build's own zelvane.exe.
+# The packages under Wine, in the run's fresh prefix: first as `make dist`
+# made them, then signed with a throwaway certificate made here. A silent
+# install puts the files, the Start menu shortcut and the uninstall entry in
+# place; the installed program starts; a second install over the first
+# succeeds; the silent uninstall leaves nothing of Zelvane behind. The zip and
+# the installation hold the build's own zelvane.exe (once signed, with the
+# signature removed). Signed, the zip's zelvane.exe, the installer and the
+# installed uninstall.exe verify against the certificate.
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,13 +15,10 @@ zelvane_xvfb "$0" "$@"
 zelvane_prefix
 zelvane_wine_up
 
-dist="$BUILD/dist"
 version=$(sed -n 's/^#define ZELVANE_VERSION "\(.*\)"$/\1/p' "$BUILD/generated/version.h")
-setup="$dist/zelvane-$version-setup.exe"
-if [ ! -f "$setup" ]; then
-    echo "FAIL - no installer at $setup: make dist first"
-    exit 1
-fi
+work="$BUILD/packages-test"
+rm -rf "$work"
+mkdir -p "$work"
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zelvane'
 failed=0
 check() { # check WHAT COMMAND...
@@ -36,25 +36,52 @@ poll() { # poll COMMAND...: true once COMMAND is, within 30 s
     return 1
 }
 
-check "the zip holds the build's zelvane.exe" \
-    python3 -c 'import sys, zipfile; sys.exit(zipfile.ZipFile(sys.argv[1]).read("zelvane.exe") != open(sys.argv[2], "rb").read())' \
-    "$dist/zelvane-$version-win64.zip" "$BUILD/zelvane.exe"
-check "SHA256SUMS matches both files" bash -c "cd '$dist' && sha256sum --quiet -c SHA256SUMS"
-
 local_app=$(winvar LOCALAPPDATA)
 dir=$(winepath -u "$local_app\\Programs\\Zelvane")
 lnk=$(winepath -u "$(winvar APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\Zelvane.lnk")
-check "nothing of Zelvane before the install" absent
 
-check "the silent install succeeds" wine "$setup" /S
-check "the files are installed" test -f "$dir/zelvane.exe" -a -f "$dir/README.txt" -a -f "$dir/uninstall.exe"
-check "the installed zelvane.exe is the build's" cmp -s "$dir/zelvane.exe" "$BUILD/zelvane.exe"
-check "the Start menu shortcut is there" test -f "$lnk"
-want_dir="$local_app\\Programs\\Zelvane"
-while IFS='|' read -r name want; do
-    got=$(value "$name")
-    check "$name is $want (got $got)" test "$got" = "$want"
-done <<EOF2
+signed() { osslsigncode verify -CAfile "$ca" -in "$1" >/dev/null 2>&1; }
+# Whether FILE is the build's zelvane.exe, once its signature is removed.
+is_build() {
+    rm -f "$work/bare.exe"
+    if [ -n "$ca" ]; then
+        osslsigncode remove-signature -in "$1" -out "$work/bare.exe" >/dev/null 2>&1 || return 1
+    else
+        cp "$1" "$work/bare.exe"
+    fi
+    cmp -s "$work/bare.exe" "$BUILD/zelvane.exe"
+}
+
+packages() { # packages DIST [CA_CERT]
+    dist=$1 ca=${2:-}
+    setup="$dist/zelvane-$version-setup.exe"
+    if [ ! -f "$setup" ]; then
+        echo "FAIL - no installer at $setup"
+        failed=1
+        return
+    fi
+    echo "# the packages in $dist${ca:+, signed}"
+    python3 -c 'import sys, zipfile; open(sys.argv[2], "wb").write(zipfile.ZipFile(sys.argv[1]).read("zelvane.exe"))' \
+        "$dist/zelvane-$version-win64.zip" "$work/zip.exe"
+    check "the zip holds the build's zelvane.exe" is_build "$work/zip.exe"
+    check "SHA256SUMS matches both files" bash -c "cd '$dist' && sha256sum --quiet -c SHA256SUMS"
+    if [ -n "$ca" ]; then
+        check "the zip's zelvane.exe is signed" signed "$work/zip.exe"
+        check "the installer is signed" signed "$setup"
+    fi
+
+    check "nothing of Zelvane before the install" absent
+
+    check "the silent install succeeds" wine "$setup" /S
+    check "the files are installed" test -f "$dir/zelvane.exe" -a -f "$dir/README.txt" -a -f "$dir/uninstall.exe"
+    check "the installed zelvane.exe is the build's" is_build "$dir/zelvane.exe"
+    [ -z "$ca" ] || check "the installed uninstall.exe is signed" signed "$dir/uninstall.exe"
+    check "the Start menu shortcut is there" test -f "$lnk"
+    want_dir="$local_app\\Programs\\Zelvane"
+    while IFS='|' read -r name want; do
+        got=$(value "$name")
+        check "$name is $want (got $got)" test "$got" = "$want"
+    done <<EOF2
 DisplayName|Zelvane
 DisplayVersion|$version
 Publisher|Zelvane developers
@@ -65,22 +92,33 @@ QuietUninstallString|"$want_dir\\uninstall.exe" /S
 NoModify|0x1
 NoRepair|0x1
 EOF2
-check "EstimatedSize is a size in KiB (got $(value EstimatedSize))" grep -q '^0x[1-9a-f]' <<<"$(value EstimatedSize)"
+    check "EstimatedSize is a size in KiB (got $(value EstimatedSize))" grep -q '^0x[1-9a-f]' <<<"$(value EstimatedSize)"
 
-# The installed program starts and shows its window.
-wine "$dir/zelvane.exe" </dev/null >/dev/null 2>&1 &
-pid=$!
-shown() { xwininfo -root -tree 2>/dev/null | grep -q '"Zelvane"'; }
-check "the installed zelvane.exe shows its window" poll shown
-kill "$pid" 2>/dev/null || true
-wait "$pid" 2>/dev/null || true
+    # The installed program starts and shows its window.
+    wine "$dir/zelvane.exe" </dev/null >/dev/null 2>&1 &
+    pid=$!
+    shown() { xwininfo -root -tree 2>/dev/null | grep -q '"Zelvane"'; }
+    check "the installed zelvane.exe shows its window" poll shown
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
 
-check "a second install over the first succeeds" wine "$setup" /S
-check "... and leaves one installation" test -f "$dir/zelvane.exe" -a "$(value DisplayVersion)" = "$version"
+    check "a second install over the first succeeds" wine "$setup" /S
+    check "... and leaves one installation" test -f "$dir/zelvane.exe" -a "$(value DisplayVersion)" = "$version"
 
-# The uninstaller copies itself away and finishes after it returns.
-check "the silent uninstall starts" wine "$dir/uninstall.exe" /S
-check "the uninstall leaves no file, folder, shortcut or key" poll absent
-check "... and leaves the folder around it" test -d "$(dirname "$dir")"
+    # The uninstaller copies itself away and finishes after it returns.
+    check "the silent uninstall starts" wine "$dir/uninstall.exe" /S
+    check "the uninstall leaves no file, folder, shortcut or key" poll absent
+    check "... and leaves the folder around it" test -d "$(dirname "$dir")"
+}
 
+packages "$BUILD/dist"
+
+# make dist with a throwaway certificate, into a folder of its own.
+head -c 24 /dev/urandom | base64 >"$work/password"
+openssl req -x509 -newkey rsa:2048 -noenc -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 \
+    -subj "/CN=Zelvane test signer" -addext extendedKeyUsage=codeSigning 2>/dev/null
+openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/cert.p12" -passout "file:$work/password"
+ZELVANE_SIGN_PKCS12="$work/cert.p12" ZELVANE_SIGN_PASSWORD_FILE="$work/password" \
+    "$root/packaging/dist.sh" "$BUILD" "$work/dist" >/dev/null
+packages "$work/dist" "$work/cert.pem"
 exit $failed

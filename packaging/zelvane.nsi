@@ -1,10 +1,17 @@
 ; The Zelvane installer: for the current user alone, without administrator
 ; rights. packaging/dist.sh defines VERSION, VERSION_QUAD, STAGE (the folder
-; with the files to install), ICON, SIZE_KB and OUTFILE.
+; with the files to install), ICON, SIZE_KB and OUTFILE, and SIGN (the
+; signing script) when it signs.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
+
+; The installer and the uninstaller it writes are signed as they are made.
+!ifdef SIGN
+!finalize '"${SIGN}" "%1"' = 0
+!uninstfinalize '"${SIGN}" "%1"' = 0
+!endif
 
 !define KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zelvane"
 

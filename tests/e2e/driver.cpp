@@ -14,6 +14,7 @@
 #include <stdio.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -246,6 +247,24 @@ bool Drawn(const Shot &s, HWND main, RECT client, COLORREF paper)
 {
     return RegionShows(s, main, client, kBlack) && RegionShows(s, main, client, paper);
 }
+
+struct Ink {
+    RECT client;
+    COLORREF paper;
+};
+
+// Captures the screen's top left until each place shows its black text on
+// its paper, for at most 15 s.
+bool CaptureDrawn(Shot *shot, HWND main, int width, int height, std::initializer_list<Ink> places)
+{
+    return WaitFor([&] {
+        *shot = Capture(width, height);
+        for (const Ink &place : places)
+            if (!Drawn(*shot, main, place.client, place.paper))
+                return false;
+        return true;
+    });
+}
 const COLORREF kDarkRed = RGB(170, 0, 0);
 const COLORREF kDarkBlue = RGB(0, 0, 170);
 
@@ -349,11 +368,7 @@ int main(int argc, char **argv)
     // The clock's first tick comes a second after the first paint.
     const COLORREF menu = GetSysColor(COLOR_MENU); // the window's own background
     Shot collapsed;
-    Check(WaitFor([&] {
-              collapsed = Capture(760, 530);
-              return Drawn(collapsed, z.main, {653, 5, 729, 21}, menu) &&
-                     Drawn(collapsed, z.main, {20, 245, 75, 262}, menu);
-          }),
+    Check(CaptureDrawn(&collapsed, z.main, 760, 530, {{{653, 5, 729, 21}, menu}, {{20, 245, 75, 262}, menu}}),
           "the clock shows in its frame");
     SaveBmp(collapsed, artifacts + "\\collapsed.bmp");
     Check(RegionShows(collapsed, z.main, {50, 45, 150, 62}, kBlack) &&
@@ -370,11 +385,7 @@ int main(int argc, char **argv)
     PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
     Check(WaitFor([&] { return WindowRect(z.main).bottom == 530; }), "Show Remote Servers: 760 by 530");
     Shot expanded;
-    Check(WaitFor([&] {
-              expanded = Capture(760, 530);
-              return Drawn(expanded, z.main, {100, 250, 150, 267}, menu) &&
-                     Drawn(expanded, z.main, {20, 450, 75, 467}, menu);
-          }),
+    Check(CaptureDrawn(&expanded, z.main, 760, 530, {{{100, 250, 150, 267}, menu}, {{20, 450, 75, 467}, menu}}),
           "the lower labels and Status : at 20,450 are drawn");
     SaveBmp(expanded, artifacts + "\\expanded.bmp");
     Check(IsWindowVisible(GetDlgItem(z.main, IDC_REMOTE_SERVERS)), "the remote lists are shown");
@@ -390,11 +401,8 @@ int main(int argc, char **argv)
     // The README's picture: the window alone, once the queue's entry and the
     // clock (wiped by the toggle's repaint until its next tick) are painted.
     Shot browsing;
-    Check(WaitFor([&] {
-              browsing = Capture(760, 320);
-              return Drawn(browsing, z.main, {275, 72, 485, 90}, GetSysColor(COLOR_WINDOW)) &&
-                     Drawn(browsing, z.main, {653, 5, 729, 21}, menu);
-          }),
+    Check(CaptureDrawn(&browsing, z.main, 760, 320,
+                       {{{275, 72, 485, 90}, GetSysColor(COLOR_WINDOW)}, {{653, 5, 729, 21}, menu}}),
           "the queue's entry is painted");
     SaveBmp(browsing, artifacts + "\\browsing.bmp");
     // Wine 8 opens \\HOST\share but then refuses to read the printer through

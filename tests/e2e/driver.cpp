@@ -10,8 +10,8 @@
 #include <windows.h>
 #include <winspool.h>
 
-#include <ctype.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <functional>
 #include <initializer_list>
@@ -148,22 +148,17 @@ std::string Describe(const RECT &r)
            std::to_string(r.bottom);
 }
 
-// The file name of a process's program, in lower case.
-std::string ImageOf(DWORD pid)
+// Whether a process runs the program of this file name.
+bool Runs(DWORD pid, const char *name)
 {
     char path[MAX_PATH] = "";
     DWORD size = sizeof path;
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-    if (process) {
-        if (!QueryFullProcessImageNameA(process, 0, path, &size))
-            path[0] = '\0';
+    bool known = process && QueryFullProcessImageNameA(process, 0, path, &size);
+    if (process)
         CloseHandle(process);
-    }
-    std::string name(path);
-    name = name.substr(name.find_last_of('\\') + 1);
-    for (char &c : name)
-        c = (char)tolower((unsigned char)c);
-    return name;
+    const char *file = strrchr(path, '\\');
+    return known && lstrcmpiA(file ? file + 1 : path, name) == 0;
 }
 
 // A capture of the screen: 32-bit pixels, top row first.
@@ -240,6 +235,8 @@ bool RegionShows(const Shot &s, HWND main, RECT client, COLORREF colour)
 }
 
 const COLORREF kBlack = RGB(0, 0, 0);
+const COLORREF kDarkRed = RGB(170, 0, 0);
+const COLORREF kDarkBlue = RGB(0, 0, 170);
 
 // Whether black text on its paper shows there: the screen is black where
 // nothing is painted yet.
@@ -265,8 +262,6 @@ bool CaptureDrawn(Shot *shot, HWND main, int width, int height, std::initializer
         return true;
     });
 }
-const COLORREF kDarkRed = RGB(170, 0, 0);
-const COLORREF kDarkBlue = RGB(0, 0, 170);
 
 bool StatusShows(HWND main, COLORREF colour, int lineY)
 {
@@ -475,7 +470,7 @@ int main(int argc, char **argv)
                   for (HWND h : WindowsOf(0)) {
                       DWORD pid = 0;
                       GetWindowThreadProcessId(h, &pid);
-                      if (ClassOf(h) == "#32770" && ImageOf(pid) == "notepad.exe") {
+                      if (ClassOf(h) == "#32770" && Runs(pid, "notepad.exe")) {
                           printDialog = h;
                           return true;
                       }

@@ -43,13 +43,13 @@ lnk=$(winepath -u "$(winvar APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs\\
 signed() { osslsigncode verify -CAfile "$ca" -in "$1" >/dev/null 2>&1; }
 # Whether FILE is the build's zelvane.exe, once its signature is removed.
 is_build() {
-    rm -f "$work/bare.exe"
+    local file=$1
     if [ -n "$ca" ]; then
-        osslsigncode remove-signature -in "$1" -out "$work/bare.exe" >/dev/null 2>&1 || return 1
-    else
-        cp "$1" "$work/bare.exe"
+        file="$work/bare.exe"
+        rm -f "$file"
+        osslsigncode remove-signature -in "$1" -out "$file" >/dev/null 2>&1 || return 1
     fi
-    cmp -s "$work/bare.exe" "$BUILD/zelvane.exe"
+    cmp -s "$file" "$BUILD/zelvane.exe"
 }
 
 packages() { # packages DIST [CA_CERT]

@@ -94,6 +94,6 @@ def write_ico(path, images):
 
 
 if __name__ == '__main__':
-    res = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'res')
+    res = os.path.dirname(os.path.abspath(__file__))
     write_ico(os.path.join(res, 'zelvane.ico'), [(16, 8), (16, 24), (32, 8), (48, 8)])
     write_ico(os.path.join(res, 'file.ico'), [(32, 4)])

@@ -14,8 +14,8 @@ use_printers() {
         echo "Using this machine's printers: $(lpstat -e | tr '\n' ' ')"
         return
     fi
-    eval "$("$here/../tests/e2e/cups-server.sh" start "$BUILD")"
-    trap '"$here/../tests/e2e/cups-server.sh" stop "$BUILD"; zelvane_wine_down' EXIT
+    eval "$("$here/cups-server.sh" start "$BUILD")"
+    trap '"$here/cups-server.sh" stop "$BUILD"; zelvane_wine_down' EXIT
     echo "This machine's CUPS has no printers: started a private CUPS server ($CUPS_SERVER)"
     echo "with the demo queues ZelvaneLaser (its default) and ZelvaneInk, which print to files in $ZELVANE_BUILD/cups/out"
     wine "$ZELVANE_BUILD/tests/e2e_driver.exe" --share ZelvaneLaser </dev/null >/dev/null 2>&1 || true

@@ -142,12 +142,6 @@ RECT WindowRect(HWND h)
     return r;
 }
 
-std::string Describe(const RECT &r)
-{
-    return std::to_string(r.left) + "," + std::to_string(r.top) + " to " + std::to_string(r.right) + "," +
-           std::to_string(r.bottom);
-}
-
 // Whether a process runs the program of this file name.
 bool Runs(DWORD pid, const char *name)
 {
@@ -481,7 +475,7 @@ int main(int argc, char **argv)
           "the editor's Print dialog shows (" + (printDialog ? TextOf(printDialog) : std::string()) + ")");
     if (printDialog) {
         RECT mine = WindowRect(z.main), its = WindowRect(printDialog), both;
-        Check(!IntersectRect(&both, &mine, &its), "it leaves Zelvane's window uncovered (" + Describe(its) + ")");
+        Check(!IntersectRect(&both, &mine, &its), "it leaves Zelvane's window uncovered (at " + std::to_string(its.left) + "," + std::to_string(its.top) + ")");
         PostMessageW(printDialog, WM_COMMAND, IDOK, 0);
     }
 

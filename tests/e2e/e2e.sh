@@ -30,11 +30,11 @@ zelvane_xvfb "$0" "$@"
 art="$BUILD/e2e"
 rm -rf "$art"
 mkdir -p "$art"
-eval "$("$here/cups-server.sh" start "$BUILD")"
+eval "$("$root/scripts/cups-server.sh" start "$BUILD")"
 export WINEPREFIX="$BUILD/wineprefix-e2e"
 cleanup() {
     zelvane_wine_down
-    "$here/cups-server.sh" stop "$BUILD"
+    "$root/scripts/cups-server.sh" stop "$BUILD"
 }
 trap cleanup EXIT
 zelvane_prefix fresh

@@ -2,10 +2,32 @@
 #include "app/app.h"
 #include "app/state.h"
 
+#ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+#endif
+
+// Windows looks for a DLL that is not one of its known DLLs in the program's
+// own folder first, and may look in the current directory, which the Open
+// dialog moves. The program may run from a download folder, so every DLL it
+// loads comes from System32 alone. The spooler, the sockets layer, the Open
+// dialog and the shell are delay-loaded, so that none of them loads before
+// this; the import table holds only the known DLLs that start-up loads.
+// SetDefaultDllDirectories is missing on Windows 7 without KB2533623; there
+// the current directory at least leaves the search.
+static void RestrictDllSearch(void)
+{
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesProc)(DWORD);
+    FARPROC proc = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    if (proc == NULL ||
+        !((SetDefaultDllDirectoriesProc)(void (*)(void))proc)(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        SetDllDirectoryA("");
+}
+
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
 {
     (void)lpCmdLine; // no command-line options
 
+    RestrictDllSearch();
     g_hInstance = hInstance;
     g_bRemoteHidden = 1;
     if (hPrevInstance == NULL && !RegisterMainWindowClass(hInstance))

@@ -121,4 +121,28 @@ openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" -out "$work/c
 ZELVANE_SIGN_PKCS12="$work/cert.p12" ZELVANE_SIGN_PASSWORD_FILE="$work/password" \
     "$root/packaging/dist.sh" "$BUILD" "$work/dist" >/dev/null
 packages "$work/dist" "$work/cert.pem"
+
+# DLL planting: the installer run from a folder that holds a DLL that leaves a
+# mark when it loads, under the name of each DLL its stub loads, with Wine
+# looking in the program's folder first, as Windows does. NSIS's stub imports
+# comctl32.dll, which is not a known DLL, so Windows and Wine take it from the
+# installer's folder before the stub runs (under Wine, with what comctl32
+# loads as it starts); no setting of this script changes that import. Those
+# are reported; a mark of any other name fails.
+plant="$work/plant"
+planted="comctl32.dll uxtheme.dll userenv.dll setupapi.dll apphelp.dll propsys.dll dwmapi.dll oleacc.dll shfolder.dll winex11.drv"
+stub="COMCTL32.dll uxtheme.dll winex11.drv"
+mkdir -p "$plant"
+cp "$BUILD/dist/zelvane-$version-setup.exe" "$plant/setup.exe"
+for n in $planted; do cp "$BUILD/tests/e2e_mark.dll" "$plant/$n"; done
+native_first=$(for n in $planted; do printf '%s,' "${n%.dll}"; done)
+(cd "$plant" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;${native_first%,}=n,b" wine setup.exe /S </dev/null >/dev/null 2>&1) || true
+marks=$(cd "$plant" && for m in *.mark; do [ -e "$m" ] && printf '%s ' "${m%.mark}"; done)
+others=$(for m in $marks; do grep -qiw -- "$m" <<<"$stub" || printf '%s ' "$m"; done)
+check "the installer loads none of the DLLs planted beside it but its stub's (loaded: ${others:-none})" test -z "$others"
+[ -z "$marks" ] || echo "# NSIS's stub loaded these planted beside setup.exe: $marks"
+if [ -f "$dir/uninstall.exe" ]; then
+    wine "$dir/uninstall.exe" /S </dev/null >/dev/null 2>&1 || true
+    poll absent || true
+fi
 exit $failed

@@ -5,6 +5,8 @@
 #
 #   cups-server.sh start BUILD   starts it with the demo queues; prints the
 #                                line to eval: export CUPS_SERVER=127.0.0.1:PORT
+#                                or fails, stopped, saying what is missing
+#                                (its last line, kept in BUILD/cups/log/not-ready)
 #   cups-server.sh stop BUILD    stops it by its process id
 #
 # The demo queues print to files in BUILD/cups/out:
@@ -91,14 +93,52 @@ CONF
 echo $! > "$pidfile"
 
 export CUPS_SERVER="127.0.0.1:$port"
-for _ in $(seq 1 100); do
-    lpstat -r >/dev/null 2>&1 && break
-    sleep 0.1
-done
-lpstat -r >/dev/null 2>&1 || { echo "CUPS did not start; see $dir/log" >&2; exit 1; }
+# What the server holds, for a message that says why it can't be used.
+evidence() {
+    echo "--- lpstat -v -p -d ($CUPS_SERVER)"
+    lpstat -v -p -d 2>&1 || true
+    echo "--- the end of $dir/log/error_log"
+    tail -n 20 "$dir/log/error_log" 2>/dev/null || true
+}
+# Polls COMMAND... every 0.1 s for at most 20 s.
+poll() {
+    for _ in $(seq 1 200); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+if ! poll lpstat -r >/dev/null 2>&1; then
+    evidence >&2
+    echo "the private CUPS server did not start on $CUPS_SERVER (see $dir/log)" | tee "$dir/log/not-ready" >&2
+    stop
+    exit 1
+fi
 
-for q in ZelvaneLaser ZelvaneInk; do
-    lpadmin -p "$q" -E -v "file://$dir/out/$q.prn" -m raw >/dev/null 2>&1
-done
-lpadmin -d ZelvaneLaser
+# Both queues, accepting jobs, and ZelvaneLaser the default: asked for until
+# the server says so, since a server that has just started may refuse.
+ready() {
+    local q
+    for q in ZelvaneLaser ZelvaneInk; do
+        lpstat -a "$q" 2>/dev/null | grep -q "^$q accepting" ||
+            lpadmin -p "$q" -E -v "file://$dir/out/$q.prn" -m raw >>"$dir/log/lpadmin.out" 2>&1 || return 1
+        lpstat -a "$q" 2>/dev/null | grep -q "^$q accepting" || return 1
+    done
+    lpstat -d 2>/dev/null | grep -q ': ZelvaneLaser$' ||
+        lpadmin -d ZelvaneLaser >>"$dir/log/lpadmin.out" 2>&1
+    lpstat -d 2>/dev/null | grep -q ': ZelvaneLaser$'
+}
+if ! poll ready; then
+    missing=
+    for q in ZelvaneLaser ZelvaneInk; do
+        lpstat -a "$q" 2>/dev/null | grep -q "^$q accepting" || missing+=" the queue $q,"
+    done
+    lpstat -d 2>/dev/null | grep -q ': ZelvaneLaser$' || missing+=" ZelvaneLaser as its default,"
+    echo "--- what lpadmin said" >&2
+    cat "$dir/log/lpadmin.out" >&2 2>/dev/null || true
+    evidence >&2
+    echo "the private CUPS server ($CUPS_SERVER) lacks${missing%,}" | tee "$dir/log/not-ready" >&2
+    stop
+    exit 1
+fi
 echo "export CUPS_SERVER=$CUPS_SERVER"

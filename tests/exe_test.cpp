@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
+#include <set>
 #include <string>
 
 #include "app/ids.h"
@@ -33,16 +36,20 @@ BOOL CALLBACK FindWindowOf(HWND h, LPARAM lp)
     return TRUE;
 }
 
-// Starts zelvane.exe (beside the tests' own directory) with a show state,
-// and waits at most 30 s for its window.
-Started Start(WORD showState)
+// zelvane.exe, beside the tests' own directory.
+std::string ExePath()
 {
     char path[MAX_PATH];
     GetModuleFileNameA(NULL, path, sizeof path);
     std::string exe(path);
     exe = exe.substr(0, exe.find_last_of('\\')); // tests directory
-    exe = exe.substr(0, exe.find_last_of('\\')) + "\\zelvane.exe";
+    return exe.substr(0, exe.find_last_of('\\')) + "\\zelvane.exe";
+}
 
+// Starts zelvane.exe with a show state, and waits at most 30 s for its window.
+Started Start(WORD showState)
+{
+    std::string exe = ExePath();
     Started s;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -132,4 +139,37 @@ TEST(Executable, TwoCopiesRunSideBySide)
     PostMessageA(b.window, WM_COMMAND, IDM_EXIT, 0);
     EXPECT_EQ(0u, Finish(a));
     EXPECT_EQ(0u, Finish(b));
+}
+
+// The import table names only known DLLs, which Windows always takes from
+// System32: every other DLL is delay-loaded, after WinMain has limited the
+// search to System32, so that no file beside the program can stand in for it.
+TEST(Executable, ImportsKnownDllsOnly)
+{
+    const std::set<std::string> known = {"advapi32.dll", "comdlg32.dll", "gdi32.dll", "imm32.dll",
+                                         "kernel32.dll", "msvcrt.dll",   "ole32.dll", "oleaut32.dll",
+                                         "shell32.dll",  "shlwapi.dll",  "user32.dll", "ws2_32.dll"};
+    std::ifstream in(ExePath(), std::ios::binary);
+    const std::string pe((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(pe.size(), 0x400u);
+    auto at = [&](size_t off) { return pe.data() + off; };
+    const auto *nt = (const IMAGE_NT_HEADERS64 *)at(((const IMAGE_DOS_HEADER *)at(0))->e_lfanew);
+    const IMAGE_SECTION_HEADER *sections = IMAGE_FIRST_SECTION(nt);
+    auto offsetOf = [&](DWORD rva) -> size_t {
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; i++) {
+            const IMAGE_SECTION_HEADER &sec = sections[i];
+            if (rva >= sec.VirtualAddress && rva < sec.VirtualAddress + sec.SizeOfRawData)
+                return rva - sec.VirtualAddress + sec.PointerToRawData;
+        }
+        return 0;
+    };
+    size_t imports = offsetOf(nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+    ASSERT_NE(0u, imports);
+    int count = 0;
+    for (auto *d = (const IMAGE_IMPORT_DESCRIPTOR *)at(imports); d->Name != 0; d++, count++) {
+        std::string name = at(offsetOf(d->Name));
+        CharLowerA(&name[0]);
+        EXPECT_TRUE(known.count(name)) << name << " is in the import table";
+    }
+    EXPECT_GT(count, 0);
 }

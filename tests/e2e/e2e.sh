@@ -30,7 +30,11 @@ zelvane_xvfb "$0" "$@"
 art="$BUILD/e2e"
 rm -rf "$art"
 mkdir -p "$art"
-eval "$("$root/scripts/cups-server.sh" start "$BUILD")"
+# Each thing the run depends on is checked before the driver starts; one that
+# is missing stops it at once, with one line that names it and what it needs.
+cups=$("$root/scripts/cups-server.sh" start "$BUILD") ||
+    { echo "FAIL - $(cat "$BUILD/cups/log/not-ready" 2>/dev/null || echo "the private CUPS server did not start")"; exit 1; }
+eval "$cups"
 export WINEPREFIX="$BUILD/wineprefix-e2e"
 cleanup() {
     zelvane_wine_down
@@ -40,6 +44,8 @@ trap cleanup EXIT
 zelvane_prefix fresh
 zelvane_wine_up
 zelvane_managed N
+zelvane_share_queue "$BUILD/tests/e2e_driver.exe" ZelvaneLaser ||
+    { echo "FAIL - Wine's spooler lists the CUPS queue ZelvaneLaser (see above)"; exit 1; }
 # The shell prints a .txt file with the text editor, whose window (hidden
 # while it prints) and print dialog open to the right of Zelvane's: nothing
 # covers the status line that the checks read off the screen.
@@ -64,11 +70,31 @@ PY
 x86_64-w64-mingw32-objdump -h "$exe" | grep -A1 ' \.idata ' | grep -q READONLY ||
     { echo "FAIL - the import data of $exe is writable"; exit 1; }
 
-doc="$art/zelvane-e2e-letter.txt"
+# The file to print lies in a folder of its own, where the Open dialog moves
+# the current directory.
+docs="$art/docs"
+mkdir -p "$docs"
+doc="$docs/zelvane-e2e-letter.txt"
 printf 'A letter printed by the Zelvane end-to-end test.\n' > "$doc"
 
+# DLL planting: a DLL that leaves a mark when it loads lies beside the program
+# and in the folder of the file, under the name of each DLL that Zelvane brings
+# in once it runs, and Wine looks for those as Windows does, in the program's
+# folder first. Left out are what Wine's own DLLs load on their own, which no
+# program can guard under Wine: what they import before any code of the
+# program's runs (user32's version.dll among them), and what imm32 and uxtheme
+# delay-load (ole32 with combase and rpcrt4, msimg32), which Wine looks for in
+# the program's folder whatever the program set. (On Windows, ole32, combase
+# and rpcrt4 are known DLLs, and uxtheme needs no msimg32.)
+planted="winspool.drv compstui.dll comctl32.dll ws2_32.dll winex11.drv uxtheme.dll spoolss.dll localspl.dll shcore.dll shlwapi.dll shell32.dll comdlg32.dll"
+for n in $planted; do
+    cp "$BUILD/tests/e2e_mark.dll" "$art/$n"
+    cp "$BUILD/tests/e2e_mark.dll" "$docs/$n"
+done
+native_first=$(for n in $planted; do printf '%s,' "${n%.dll}"; done)
+
 status=0
-wine "$BUILD/tests/e2e_driver.exe" "$(winepath -w "$exe")" "$(winepath -w "$art")" "$HOST" \
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;${native_first%,}=n,b" wine "$BUILD/tests/e2e_driver.exe" "$(winepath -w "$exe")" "$(winepath -w "$art")" "$HOST" \
     "$(winepath -w "$doc")" </dev/null >"$art/driver.log" 2>&1 || status=1
 # (Into a file: the editor that the shell starts inherits the driver's output
 # and may outlive it, which would hold a pipe open.)
@@ -90,6 +116,14 @@ if [ -n "$found" ]; then
     echo "ok - a job of $name reached the CUPS queue ZelvaneLaser: $(lpstat -W all -o ZelvaneLaser | head -1)"
 else
     echo "FAIL - no job of $name reached the CUPS queue ZelvaneLaser"
+    status=1
+fi
+
+marks=$(find "$art" -name '*.mark' -printf '%P ')
+if [ -z "$marks" ]; then
+    echo "ok - none of the DLLs planted beside zelvane.exe and beside the file was loaded"
+else
+    echo "FAIL - planted DLLs were loaded: $marks"
     status=1
 fi
 

@@ -11,9 +11,17 @@ set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-env.sh" "$BUILD"
+# A display and a prefix of its own: the unit tests that run beside it show
+# windows titled Zelvane too.
+if [ -z "${ZELVANE_INSTALLER_DISPLAY:-}" ]; then
+    export ZELVANE_INSTALLER_DISPLAY=1
+    unset ZELVANE_ON_XVFB
+fi
 zelvane_xvfb "$0" "$@"
-zelvane_prefix
+export WINEPREFIX="$BUILD/wineprefix-installer"
+zelvane_prefix fresh
 zelvane_wine_up
+trap zelvane_wine_down EXIT
 
 version=$(sed -n 's/^#define ZELVANE_VERSION "\(.*\)"$/\1/p' "$BUILD/generated/version.h")
 work="$BUILD/packages-test"

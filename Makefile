@@ -5,7 +5,7 @@ BUILD ?= build
 DIST ?= $(BUILD)/dist
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps configure program build run test dist bench fuzz clean
+.PHONY: all deps configure program build run test e2e-stress dist bench fuzz clean
 
 all: build
 
@@ -30,6 +30,11 @@ dist: program
 
 test: build dist
 	@scripts/run-tests.sh $(BUILD)
+
+# The end-to-end test RUNS times, from a cold page cache each time as root.
+RUNS ?= 20
+e2e-stress: program
+	@scripts/e2e-stress.sh $(BUILD) $(RUNS)
 
 FUZZ_SECONDS ?= 60
 fuzz: deps

@@ -28,6 +28,11 @@ zelvane_prefix() {
         wineboot -i >/dev/null 2>&1
         wineserver -w
     fi
+    # Wine draws the caption buttons with the Marlett font, as Windows does,
+    # and without it shows their letters. Debian's fonts-wine has it in a
+    # folder that this Wine doesn't read; the prefix's Fonts folder it does.
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    [ -f "$fonts/marlett.ttf" ] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
 }
 
 # Keeps one Wine server running for the session and starts Wine's own

@@ -28,8 +28,10 @@ run: program
 dist: program
 	@packaging/dist.sh $(BUILD) $(DIST)
 
-test: build dist
-	@scripts/run-tests.sh $(BUILD)
+# Builds everything and the packages (into BUILD/dist) while the tests' Wine
+# prefix is made, then runs every test.
+test: configure
+	@scripts/run-tests.sh $(BUILD) --build
 
 # The end-to-end test RUNS times, from a cold page cache each time as root.
 RUNS ?= 20
@@ -40,7 +42,8 @@ FUZZ_SECONDS ?= 60
 fuzz: deps
 	@scripts/fuzz.sh $(BUILD) $(FUZZ_SECONDS)
 
-bench: build
+bench: configure
+	@cmake --build $(BUILD) -j2 --target zelvane zelvane_bench zelvane_floor
 	@scripts/bench.sh $(BUILD)
 
 clean:

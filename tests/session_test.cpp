@@ -194,7 +194,7 @@ TEST_F(SessionTest, SeededSessionsSurviveAnySpoolerAnswer)
     if (!env || sscanf(env, "%u/%u", &shard, &shards) != 2 || shard >= shards)
         shard = 0, shards = 1;
     const unsigned long long from = first + count * shard / shards, to = first + count * (shard + 1) / shards;
-    printf("sessions from seed %llu: seeds %llu to %llu of %llu\n", first, from, to, count);
+    printf("sessions from seed %llu: %llu of the %llu here, from seed %llu\n", first, to - from, count, from);
     PVOID watch = AddVectoredExceptionHandler(1, CountFault);
     unsigned long long failed = 0;
     for (unsigned long long seed = from; seed < to && !HasFatalFailure(); ++seed) {

@@ -138,13 +138,12 @@ packages "$work/dist" "$work/cert.pem"
 # loads as it starts); no setting of this script changes that import. Those
 # are reported; a mark of any other name fails.
 plant="$work/plant"
-planted="comctl32.dll uxtheme.dll userenv.dll setupapi.dll apphelp.dll propsys.dll dwmapi.dll oleacc.dll shfolder.dll winex11.drv"
 stub="COMCTL32.dll uxtheme.dll winex11.drv"
 mkdir -p "$plant"
 cp "$BUILD/dist/zelvane-$version-setup.exe" "$plant/setup.exe"
-for n in $planted; do cp "$BUILD/tests/e2e_mark.dll" "$plant/$n"; done
-native_first=$(for n in $planted; do printf '%s,' "${n%.dll}"; done)
-(cd "$plant" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES;${native_first%,}=n,b" wine setup.exe /S </dev/null >/dev/null 2>&1) || true
+overrides=$(zelvane_plant "$plant" comctl32.dll uxtheme.dll userenv.dll setupapi.dll apphelp.dll propsys.dll \
+    dwmapi.dll oleacc.dll shfolder.dll winex11.drv)
+(cd "$plant" && WINEDLLOVERRIDES=$overrides wine setup.exe /S </dev/null >/dev/null 2>&1) || true
 marks=$(cd "$plant" && for m in *.mark; do [ -e "$m" ] && printf '%s ' "${m%.mark}"; done)
 others=$(for m in $marks; do grep -qiw -- "$m" <<<"$stub" || printf '%s ' "$m"; done)
 check "the installer loads none of the DLLs planted beside it but its stub's (loaded: ${others:-none})" test -z "$others"

@@ -8,6 +8,9 @@
 #                                or fails, stopped, saying what is missing
 #                                (its last line, kept in BUILD/cups/log/not-ready)
 #   cups-server.sh stop BUILD    stops it by its process id
+#   cups-server.sh evidence BUILD
+#                                prints what the server at CUPS_SERVER holds
+#                                and the end of its error log
 #
 # The demo queues print to files in BUILD/cups/out:
 #   ZelvaneLaser  the server's default queue
@@ -43,8 +46,19 @@ free_port() {
     exit 1
 }
 
+# What the server holds, for a message that says why it can't be used.
+evidence() {
+    echo "--- lpstat -v -p -d ($CUPS_SERVER)"
+    lpstat -v -p -d 2>&1 || true
+    echo "--- the end of $dir/log/error_log"
+    tail -n 20 "$dir/log/error_log" 2>/dev/null || true
+}
 if [ "$cmd" = stop ]; then
     stop
+    exit 0
+fi
+if [ "$cmd" = evidence ]; then
+    evidence
     exit 0
 fi
 
@@ -93,13 +107,6 @@ CONF
 echo $! > "$pidfile"
 
 export CUPS_SERVER="127.0.0.1:$port"
-# What the server holds, for a message that says why it can't be used.
-evidence() {
-    echo "--- lpstat -v -p -d ($CUPS_SERVER)"
-    lpstat -v -p -d 2>&1 || true
-    echo "--- the end of $dir/log/error_log"
-    tail -n 20 "$dir/log/error_log" 2>/dev/null || true
-}
 # Polls COMMAND... every 0.1 s for at most 20 s.
 poll() {
     for _ in $(seq 1 200); do
@@ -117,23 +124,23 @@ fi
 
 # Both queues, accepting jobs, and ZelvaneLaser the default: asked for until
 # the server says so, since a server that has just started may refuse.
+accepting() { lpstat -a "$1" 2>/dev/null | grep -q "^$1 accepting"; }
+is_default() { lpstat -d 2>/dev/null | grep -q ": $1\$"; }
 ready() {
     local q
     for q in ZelvaneLaser ZelvaneInk; do
-        lpstat -a "$q" 2>/dev/null | grep -q "^$q accepting" ||
-            lpadmin -p "$q" -E -v "file://$dir/out/$q.prn" -m raw >>"$dir/log/lpadmin.out" 2>&1 || return 1
-        lpstat -a "$q" 2>/dev/null | grep -q "^$q accepting" || return 1
+        accepting "$q" || lpadmin -p "$q" -E -v "file://$dir/out/$q.prn" -m raw >>"$dir/log/lpadmin.out" 2>&1 || true
+        accepting "$q" || return 1
     done
-    lpstat -d 2>/dev/null | grep -q ': ZelvaneLaser$' ||
-        lpadmin -d ZelvaneLaser >>"$dir/log/lpadmin.out" 2>&1
-    lpstat -d 2>/dev/null | grep -q ': ZelvaneLaser$'
+    is_default ZelvaneLaser || lpadmin -d ZelvaneLaser >>"$dir/log/lpadmin.out" 2>&1 || true
+    is_default ZelvaneLaser
 }
 if ! poll ready; then
     missing=
     for q in ZelvaneLaser ZelvaneInk; do
-        lpstat -a "$q" 2>/dev/null | grep -q "^$q accepting" || missing+=" the queue $q,"
+        accepting "$q" || missing+=" the queue $q,"
     done
-    lpstat -d 2>/dev/null | grep -q ': ZelvaneLaser$' || missing+=" ZelvaneLaser as its default,"
+    is_default ZelvaneLaser || missing+=" ZelvaneLaser as its default,"
     echo "--- what lpadmin said" >&2
     cat "$dir/log/lpadmin.out" >&2 2>/dev/null || true
     evidence >&2

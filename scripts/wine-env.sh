@@ -67,10 +67,7 @@ zelvane_share_queue() {
     while ! wine "$1" --share "$2" </dev/null >/dev/null 2>&1; do
         if [ $((SECONDS - start)) -ge 60 ]; then
             echo "Wine's spooler does not list the CUPS queue $2 ($CUPS_SERVER)"
-            echo "--- lpstat -v -p -d"
-            lpstat -v -p -d 2>&1 || true
-            echo "--- the end of $ZELVANE_BUILD/cups/log/error_log"
-            tail -n 20 "$ZELVANE_BUILD/cups/log/error_log" 2>/dev/null || true
+            "$(dirname "${BASH_SOURCE[0]}")/cups-server.sh" evidence "$ZELVANE_BUILD"
             echo "--- the printers of Wine's spooler"
             wine reg query 'HKLM\System\CurrentControlSet\Control\Print\Printers' </dev/null 2>&1 | tr -d '\r' || true
             return 1
@@ -80,4 +77,18 @@ zelvane_share_queue() {
         wineserver -w 2>/dev/null || true
         zelvane_wine_up
     done
+}
+
+# Plants the test DLL that leaves a mark when it loads (BUILD/tests/e2e_mark.dll)
+# under each NAME in each folder of DIRS, and prints the WINEDLLOVERRIDES that
+# has Wine look for those names in the program's folder first, as Windows does:
+#   overrides=$(zelvane_plant "DIRS" NAME...)
+zelvane_plant() {
+    local dirs=$1 d n list=
+    shift
+    for n in "$@"; do
+        for d in $dirs; do cp "$ZELVANE_BUILD/tests/e2e_mark.dll" "$d/$n"; done
+        list+="${n%.dll},"
+    done
+    echo "$WINEDLLOVERRIDES;${list%,}=n,b"
 }

@@ -86,15 +86,11 @@ printf 'A letter printed by the Zelvane end-to-end test.\n' > "$doc"
 # delay-load (ole32 with combase and rpcrt4, msimg32), which Wine looks for in
 # the program's folder whatever the program set. (On Windows, ole32, combase
 # and rpcrt4 are known DLLs, and uxtheme needs no msimg32.)
-planted="winspool.drv compstui.dll comctl32.dll ws2_32.dll winex11.drv uxtheme.dll spoolss.dll localspl.dll shcore.dll shlwapi.dll shell32.dll comdlg32.dll"
-for n in $planted; do
-    cp "$BUILD/tests/e2e_mark.dll" "$art/$n"
-    cp "$BUILD/tests/e2e_mark.dll" "$docs/$n"
-done
-native_first=$(for n in $planted; do printf '%s,' "${n%.dll}"; done)
+overrides=$(zelvane_plant "$art $docs" winspool.drv compstui.dll comctl32.dll ws2_32.dll winex11.drv uxtheme.dll \
+    spoolss.dll localspl.dll shcore.dll shlwapi.dll shell32.dll comdlg32.dll)
 
 status=0
-WINEDLLOVERRIDES="$WINEDLLOVERRIDES;${native_first%,}=n,b" wine "$BUILD/tests/e2e_driver.exe" "$(winepath -w "$exe")" "$(winepath -w "$art")" "$HOST" \
+WINEDLLOVERRIDES=$overrides wine "$BUILD/tests/e2e_driver.exe" "$(winepath -w "$exe")" "$(winepath -w "$art")" "$HOST" \
     "$(winepath -w "$doc")" </dev/null >"$art/driver.log" 2>&1 || status=1
 # (Into a file: the editor that the shell starts inherits the driver's output
 # and may outlive it, which would hold a pipe open.)

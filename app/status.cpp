@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/ids.h"
 #include "app/state.h"
+#include "app/text.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -53,6 +54,18 @@ void WipeStatusBand(HWND hwnd, HDC hdc)
     KillTimer(hwnd, TIMER_STATUS); // one wipe per message
 }
 
+// GDI's A calls convert a text by the font's character set, not by the process
+// code page: the text is drawn as the characters that the code page makes of
+// its bytes. The line shows a hundred characters or so; a longer text is cut.
+void DrawCodePageText(HDC hdc, int x, int y, const char *text)
+{
+    char szText[512];
+    WCHAR szWide[512]; // a byte never gives more than one UTF-16 unit
+    CopyText(szText, sizeof szText, text);
+    int cch = MultiByteToWideChar(CP_ACP, 0, szText, -1, szWide, (int)(sizeof szWide / sizeof szWide[0]));
+    TextOutW(hdc, x, y, szWide, cch > 0 ? cch - 1 : 0);
+}
+
 } // namespace
 
 int ShowStatus(HWND hwnd, const char *text, int kind)
@@ -63,7 +76,7 @@ int ShowStatus(HWND hwnd, const char *text, int kind)
     if (hdc) {
         SetBkColor(hdc, GetSysColor(COLOR_MENU));
         SetTextColor(hdc, kind == STATUS_ERROR ? kErrorColour : kInfoColour);
-        TextOutA(hdc, 80, g_bRemoteHidden ? 245 : 450, text, (int)strlen(text));
+        DrawCodePageText(hdc, 80, g_bRemoteHidden ? 245 : 450, text);
         ReleaseDC(hwnd, hdc);
     }
     // Arming it again restarts its second: the wipe follows the last message.

@@ -3,16 +3,87 @@
 #include <stdio.h>
 #include <string.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+bool g_utf8;       // the code page is UTF-8
+bool g_lead[256];  // lead bytes of a double-byte code page
+
+bool InRange(unsigned char c, unsigned char low, unsigned char high)
+{
+    return c >= low && c <= high;
+}
+
+// The well-formed sequences of UTF-8: no overlong forms, no surrogates,
+// nothing beyond U+10FFFF. Reads no further than the first byte that breaks
+// the sequence, so never past the terminator.
+size_t Utf8Size(const unsigned char *s)
+{
+    unsigned char c = s[0], low = 0x80, high = 0xBF;
+    size_t n;
+    if (c < 0x80)
+        return 1;
+    if (InRange(c, 0xC2, 0xDF)) {
+        n = 2;
+    } else if (InRange(c, 0xE0, 0xEF)) {
+        n = 3;
+        low = c == 0xE0 ? 0xA0 : 0x80;
+        high = c == 0xED ? 0x9F : 0xBF;
+    } else if (InRange(c, 0xF0, 0xF4)) {
+        n = 4;
+        low = c == 0xF0 ? 0x90 : 0x80;
+        high = c == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 1;
+    }
+    if (!InRange(s[1], low, high))
+        return 1;
+    for (size_t i = 2; i < n; ++i)
+        if (!InRange(s[i], 0x80, 0xBF))
+            return 1;
+    return n;
+}
+
+} // namespace
+
+void SetTextCodePage(unsigned codePage, const unsigned char *leadByteRanges, size_t cbRanges)
+{
+    g_utf8 = codePage == 65001;
+    memset(g_lead, 0, sizeof g_lead);
+    for (size_t i = 0; leadByteRanges && i + 1 < cbRanges && (leadByteRanges[i] || leadByteRanges[i + 1]); i += 2)
+        for (unsigned c = leadByteRanges[i]; c <= leadByteRanges[i + 1]; ++c)
+            g_lead[c] = true;
+}
+
+#ifdef _WIN32
+void UseProcessCodePage(void)
+{
+    CPINFO info;
+    bool known = GetCPInfo(CP_ACP, &info) != 0;
+    SetTextCodePage(GetACP(), known ? info.LeadByte : NULL, sizeof info.LeadByte);
+}
+#endif
+
+size_t CharSize(const char *s)
+{
+    const unsigned char *u = (const unsigned char *)s;
+    if (u[0] == 0)
+        return 0;
+    if (g_utf8)
+        return Utf8Size(u);
+    return g_lead[u[0]] && u[1] != 0 ? 2 : 1;
+}
+
 size_t CopyText(char *dst, size_t cb, const char *src)
 {
     if (cb == 0)
         return 0;
     size_t n = 0;
-    if (src)
-        while (n + 1 < cb && src[n] != '\0') {
-            dst[n] = src[n];
-            ++n;
-        }
+    for (size_t len; src && (len = CharSize(src + n)) != 0 && n + len < cb; n += len)
+        memcpy(dst + n, src + n, len);
     dst[n] = '\0';
     return n;
 }
@@ -25,15 +96,21 @@ size_t AppendText(char *dst, size_t cb, const char *src)
     return len + CopyText(dst + len, cb - len, src);
 }
 
+// Once the head is cut, nothing follows it: a shorter character of the tail
+// might still fit, and make another name of the two.
 size_t ComposeText(char *dst, size_t cb, const char *head, const char *tail)
 {
-    CopyText(dst, cb, head);
+    size_t n = CopyText(dst, cb, head);
+    if (head && head[n] != '\0')
+        return n;
     return AppendText(dst, cb, tail);
 }
 
 size_t ComposePrinterPath(char *dst, size_t cb, const char *server, const char *printer)
 {
-    CopyText(dst, cb, server);
+    size_t n = CopyText(dst, cb, server);
+    if (server && server[n] != '\0')
+        return n;
     AppendText(dst, cb, "\\");
     return AppendText(dst, cb, printer);
 }
@@ -42,8 +119,13 @@ const char *LastNamePart(const char *name)
 {
     if (!name)
         return "";
-    const char *slash = strrchr(name, '\\');
-    return slash ? slash + 1 : name;
+    // Character by character: in a double-byte code page the second byte of
+    // a character may be a backslash's.
+    const char *part = name;
+    for (const char *p = name; *p; p += CharSize(p))
+        if (*p == '\\')
+            part = p + 1;
+    return part;
 }
 
 size_t ServerPartOfDescription(const char *description, char *dst, size_t cb)
@@ -54,10 +136,8 @@ size_t ServerPartOfDescription(const char *description, char *dst, size_t cb)
     while (*p == '\\')
         ++p;
     size_t n = 0;
-    while (n + 1 < cb && p[n] != '\0' && p[n] != '\\') {
-        dst[n] = p[n];
-        ++n;
-    }
+    for (size_t len; (len = CharSize(p + n)) != 0 && p[n] != '\\' && n + len < cb; n += len)
+        memcpy(dst + n, p + n, len);
     dst[n] = '\0';
     return n;
 }

@@ -2,24 +2,44 @@
 // machine, so every copy and composition here takes the size of its
 // destination and cuts the text to fit, always leaving it terminated.
 // Nothing here needs a window or the spooler.
+//
+// A text holds characters of the process code page, which may take several
+// bytes each: a cut to fit a buffer falls before a character, never inside
+// one.
 #ifndef ZELVANE_TEXT_H
 #define ZELVANE_TEXT_H
 
 #include <stddef.h>
 
-// Copies src (a null src counts as empty) into dst of cb bytes, cut to cb - 1
-// characters. Returns the length written. Does nothing when cb is 0.
+// How the cuts tell characters apart: one byte each (the default), UTF-8
+// (code page 65001), or a double-byte code page whose lead bytes lie in
+// leadByteRanges (pairs of first and last byte, ended by a 0,0 pair, as
+// GetCPInfo gives them, in cbRanges bytes at most).
+void SetTextCodePage(unsigned codePage, const unsigned char *leadByteRanges, size_t cbRanges);
+
+#ifdef _WIN32
+// The process code page: the one that the A functions convert through.
+void UseProcessCodePage(void);
+#endif
+
+// The length in bytes of the character that begins at s, 0 at the end of the
+// text. A byte that begins no whole character counts as one.
+size_t CharSize(const char *s);
+
+// Copies src (a null src counts as empty) into dst of cb bytes, cut to the
+// whole characters that fit in cb - 1 bytes. Returns the length written in
+// bytes. Does nothing when cb is 0.
 size_t CopyText(char *dst, size_t cb, const char *src);
 
 // Appends src to the text already in dst, cut to fit cb bytes.
 size_t AppendText(char *dst, size_t cb, const char *src);
 
-// dst = head followed directly by tail, cut to fit cb bytes. dst must not
-// overlap head or tail.
+// dst = head followed directly by tail, cut to fit cb bytes; a head that is
+// cut is followed by nothing. dst must not overlap head or tail.
 size_t ComposeText(char *dst, size_t cb, const char *head, const char *tail);
 
-// dst = server, a backslash and printer, cut to fit cb bytes. dst must not
-// overlap server or printer.
+// dst = server, a backslash and printer, cut to fit cb bytes as ComposeText
+// cuts. dst must not overlap server or printer.
 size_t ComposePrinterPath(char *dst, size_t cb, const char *server, const char *printer);
 
 // The part of a printer name after its last backslash; the whole name when

@@ -1,6 +1,7 @@
 // Entry point of zelvane.exe.
 #include "app/app.h"
 #include "app/state.h"
+#include "app/text.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
@@ -28,6 +29,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     (void)lpCmdLine; // no command-line options
 
     RestrictDllSearch();
+    UseProcessCodePage(); // UTF-8 where the manifest's setting is honoured
     g_hInstance = hInstance;
     g_bRemoteHidden = 1;
     if (hPrevInstance == NULL && !RegisterMainWindowClass(hInstance))

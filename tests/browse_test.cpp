@@ -499,37 +499,57 @@ TEST_F(BrowseTest, RemotePrintersStayAfterHideAndShow)
 
 TEST_F(BrowseTest, LongNamesAreCutInEveryList)
 {
-    for (size_t extra : {0u, 1u, 65536u}) {
-        SCOPED_TRACE("over by " + std::to_string(extra));
-        std::string share(199 + extra, 'S');
-        std::string part(99 + extra, 'P');
-        std::string server(199 + extra, 'V');
-        std::string document(299 + extra, 'D');
+    // The first n bytes, backed up to the start of a UTF-8 character.
+    auto cut = [](const std::string &s, size_t n) {
+        while (n < s.size() && (s[n] & 0xC0) == 0x80)
+            --n;
+        return s.substr(0, n);
+    };
+    // Names one byte over and far over, then names in a script of three bytes
+    // a character (each a byte or two over), under the UTF-8 code page.
+    struct Case {
+        size_t extra;
+        const char *unit;
+    } cases[] = {{0, nullptr}, {1, nullptr}, {65536, nullptr}, {1, "\xe6\x89\x93"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE("over by " + std::to_string(c.extra) + (c.unit ? " in UTF-8" : ""));
+        if (c.unit && GetACP() != CP_UTF8)
+            continue;
+        auto name = [&](size_t bytes, char letter) {
+            std::string s;
+            while (c.unit && s.size() < bytes)
+                s += c.unit;
+            return c.unit ? s : std::string(bytes, letter);
+        };
+        std::string share = name(199 + c.extra, 'S');
+        std::string part = name(99 + c.extra, 'P');
+        std::string server = name(199 + c.extra, 'V');
+        std::string document = name(299 + c.extra, 'D');
 
         fake::ResetAll();
         fake::spooler().answers[12] = {Shared("\\\\PS1", share)};
-        EXPECT_EQ((Names{share.substr(0, 199)}), PickLocalServer("\\\\PS1"));
+        EXPECT_EQ((Names{cut(share, 199)}), PickLocalServer("\\\\PS1"));
 
         fake::spooler().answers[8] = {Named("\\\\RS\\" + part)};
         FillRemotePrinterList(hwnd, g_hwndRemotePrinters, "\\\\RS");
-        EXPECT_EQ((Names{part.substr(0, 99)}), Entries(g_hwndRemotePrinters));
+        EXPECT_EQ((Names{cut(part, 99)}), Entries(g_hwndRemotePrinters));
 
         fake::spooler().answers[16] = {Browsed("\\\\" + server + "\\x")};
         FillRemoteServerList(hwnd, g_hwndRemoteServers);
-        EXPECT_EQ((Names{"\\\\" + server.substr(0, 199)}), Entries(g_hwndRemoteServers));
+        EXPECT_EQ((Names{"\\\\" + cut(server, 199)}), Entries(g_hwndRemoteServers));
 
-        std::string path = "\\\\PS1\\" + share.substr(0, 199);
+        std::string path = "\\\\PS1\\" + cut(share, 199);
         fake::spooler().printers[path] = WithJobs({{1, document}});
-        SelectText(g_hwndLocalPrinters, share.substr(0, 199));
+        SelectText(g_hwndLocalPrinters, cut(share, 199));
         SelChange(IDC_LOCAL_PRINTERS);
         EXPECT_EQ(path, g_szPrinterPath);
-        EXPECT_EQ((Names{("1 - " + document).substr(0, 299)}), Entries(g_hwndLocalJobs));
+        EXPECT_EQ((Names{cut("1 - " + document, 299)}), Entries(g_hwndLocalJobs));
 
         // A selected job longer than the row's buffer is shown cut.
         SetSelection(g_hwndLocalJobs, 0);
         fake::gdi().texts.clear();
         SelChange(IDC_LOCAL_JOBS);
-        EXPECT_EQ((Names{("1 - " + document).substr(0, 99)}), StatusTexts());
+        EXPECT_EQ((Names{cut("1 - " + document, 99)}), StatusTexts());
         ExpectAllGivenBack();
     }
 }

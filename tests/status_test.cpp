@@ -1,6 +1,8 @@
 // The status line, its wipe, and the clock.
 #include "harness.h"
 
+#include <algorithm>
+
 #include "app/app.h"
 #include "app/ids.h"
 #include "app/state.h"
@@ -75,6 +77,55 @@ TEST_F(StatusTest, StatusLineFollowsTheLayout)
     ASSERT_EQ(1u, fake::gdi().texts.size());
     EXPECT_EQ(450, fake::gdi().texts[0].y);
     EXPECT_EQ("Insufficient Buffer ", fake::gdi().texts[0].text); // trailing space drawn
+}
+
+// The line shows characters, not bytes: GDI would read a UTF-8 text's bytes
+// by the font's character set. A text that the old code page held draws the
+// pixels that the bytes drew.
+TEST_F(StatusTest, StatusDrawsTheCharactersOfTheCodePage)
+{
+    if (GetACP() != CP_UTF8)
+        GTEST_SKIP() << "the process code page is " << GetACP() << ", not UTF-8";
+    struct Case {
+        const char *text;
+        const wchar_t *drawn;
+    } cases[] = {
+        {"Default Printer is  \xe6\x89\x93\xe5\x8d\xb0\xe6\x9c\xba", L"Default Printer is  \u6253\u5370\u673a"},
+        {"\\\\HOST\\Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba", L"\\\\HOST\\Drukarka-\u0141\u00f3d\u017a"},
+        {"Printing  C:\\\xd0\x9e\xd1\x82\xd1\x87\xd1\x91\xd1\x82.txt", L"Printing  C:\\\u041e\u0442\u0447\u0451\u0442.txt"},
+        {"No Jobs in Queue", L"No Jobs in Queue"},
+    };
+    fake::user().menuColour.reset(); // on screen as the user sees it
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        fake::gdi().texts.clear();
+        ShowStatus(hwnd, c.text, STATUS_ERROR);
+        ASSERT_EQ(1u, fake::gdi().texts.size());
+        EXPECT_EQ(c.text, fake::gdi().texts[0].text);
+        EXPECT_TRUE(std::wstring(c.drawn) == fake::gdi().texts[0].drawn);
+    }
+
+    // ASCII: the same pixels as the bytes drawn by TextOutA in the same place.
+    auto band = [&] {
+        std::vector<COLORREF> px;
+        HDC hdc = GetDC(hwnd);
+        for (int y = 245; y < 262; ++y)
+            for (int x = 80; x < 400; ++x)
+                px.push_back(GetPixel(hdc, x, y));
+        ReleaseDC(hwnd, hdc);
+        return px;
+    };
+    SendMessageA(hwnd, WM_TIMER, TIMER_STATUS, 0);
+    ShowStatus(hwnd, "Fail to access the printer", STATUS_ERROR);
+    std::vector<COLORREF> shown = band();
+    SendMessageA(hwnd, WM_TIMER, TIMER_STATUS, 0);
+    HDC hdc = GetDC(hwnd);
+    SetBkColor(hdc, GetSysColor(COLOR_MENU));
+    SetTextColor(hdc, kDarkRed);
+    TextOutA(hdc, 80, 245, "Fail to access the printer", 26);
+    ReleaseDC(hwnd, hdc);
+    EXPECT_TRUE(shown == band());
+    EXPECT_NE(shown.end(), std::find(shown.begin(), shown.end(), kDarkRed)) << "nothing drawn";
 }
 
 TEST_F(StatusTest, StatusEmptyTextStillArmsTheWipe)

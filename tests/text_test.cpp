@@ -91,3 +91,43 @@ TEST(Text, DeviceNameCutLikeStrtok)
         EXPECT_STREQ(c.name, buf) << c.value;
     }
 }
+
+// A cut to fit a buffer backs up to the start of a character, by the code
+// page in force; the rest of the tests run in the process's own.
+TEST(Text, CutsFallBeforeACharacter)
+{
+    const unsigned char kShiftJis[] = {0x81, 0x9f, 0xe0, 0xfc, 0, 0};
+    struct Case {
+        unsigned codePage;
+        const char *src;
+        size_t cb;
+        const char *want;
+    } cases[] = {
+        {65001, "Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba", 16, "Drukarka-\xc5\x81\xc3\xb3\x64"}, // Łódź, ź cut whole
+        {65001, "Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba", 17, "Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba"},
+        {65001, "\xe6\x89\x93\xe5\x8d\xb0\xe6\x9c\xba", 9, "\xe6\x89\x93\xe5\x8d\xb0"}, // 打印机
+        {65001, "\xe6\x89\x93", 3, ""},
+        {65001, "\xf0\x9f\x96\xa8x", 4, ""},                     // a character beyond the BMP
+        {65001, "\xe6\x89x", 3, "\xe6\x89"},                     // a broken sequence: a byte each
+        {65001, "\xed\xa0\x80", 3, "\xed\xa0"},                  // a surrogate's form is no character
+        {932, "\x83\x5c\x83\x5c", 4, "\x83\x5c"},                // ソソ, whose second bytes are backslashes
+        {932, "a\x83", 3, "a\x83"},                              // a lead byte at the end stands alone
+        {1252, "\xc3\xa9", 2, "\xc3"},                           // single bytes: cut where the buffer ends
+        {1252, "0123456789", 8, "0123456"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE("code page " + std::to_string(c.codePage) + ", " + std::to_string(c.cb) + " bytes: " + c.src);
+        SetTextCodePage(c.codePage, c.codePage == 932 ? kShiftJis : nullptr, sizeof kShiftJis);
+        char buf[32];
+        EXPECT_EQ(strlen(c.want), CopyText(buf, c.cb, c.src));
+        EXPECT_STREQ(c.want, buf);
+        ComposeText(buf, c.cb + 2, "\\\\", c.src); // the same cut behind a head
+        EXPECT_EQ(std::string("\\\\") + c.want, buf);
+    }
+    SetTextCodePage(932, kShiftJis, sizeof kShiftJis);
+    EXPECT_STREQ("\x83\x5c", LastNamePart("\\\\S\\\x83\x5c"));
+    char part[8];
+    ServerPartOfDescription("\\\\\x83\x5cX\\p", part, sizeof part);
+    EXPECT_STREQ("\x83\x5cX", part);
+    UseProcessCodePage();
+}

@@ -20,13 +20,37 @@ COLORREF SelectedBrushColour(HDC hdc)
     return lb.lbColor;
 }
 
-BOOL WINAPI FakeTextOutA(HDC hdc, int x, int y, LPCSTR text, int c)
+std::wstring Widen(UINT codePage, const std::string &s)
 {
-    fake::gdi().texts.push_back({std::string(text, c > 0 ? (size_t)c : 0), x, y, GetTextColor(hdc),
-                                 GetBkColor(hdc), GetBkMode(hdc)});
+    std::wstring w(s.size(), L'\0');
+    w.resize((size_t)MultiByteToWideChar(codePage, 0, s.data(), (int)s.size(), &w[0], (int)w.size()));
+    return w;
+}
+
+void Record(HDC hdc, int x, int y, const std::string &text, const std::wstring &drawn)
+{
+    fake::gdi().texts.push_back({text, x, y, GetTextColor(hdc), GetBkColor(hdc), GetBkMode(hdc), drawn});
     if (fake::gdi().onText)
         fake::gdi().onText(fake::gdi().texts.back());
+}
+
+BOOL WINAPI FakeTextOutA(HDC hdc, int x, int y, LPCSTR text, int c)
+{
+    std::string bytes(text, c > 0 ? (size_t)c : 0);
+    CHARSETINFO cs = {};
+    UINT fontCodePage = TranslateCharsetInfo((DWORD *)(UINT_PTR)GetTextCharset(hdc), &cs, TCI_SRCCHARSET) ? cs.ciACP : CP_ACP;
+    Record(hdc, x, y, bytes, Widen(fontCodePage, bytes));
     return REAL("gdi32.dll", TextOutA)(hdc, x, y, text, c);
+}
+
+BOOL WINAPI FakeTextOutW(HDC hdc, int x, int y, LPCWSTR text, int c)
+{
+    std::wstring wide(text, c > 0 ? (size_t)c : 0);
+    std::string bytes(wide.size() * 4, '\0');
+    bytes.resize((size_t)WideCharToMultiByte(CP_ACP, 0, wide.data(), (int)wide.size(), &bytes[0], (int)bytes.size(),
+                                             NULL, NULL));
+    Record(hdc, x, y, bytes, wide);
+    return REAL("gdi32.dll", TextOutW)(hdc, x, y, text, c);
 }
 
 BOOL WINAPI FakeRectangle(HDC hdc, int l, int t, int r, int b)
@@ -68,6 +92,7 @@ BOOL WINAPI FakeDeleteObject(HGDIOBJ h)
 
 extern "C" {
 decltype(&FakeTextOutA) __imp_TextOutA = FakeTextOutA;
+decltype(&FakeTextOutW) __imp_TextOutW = FakeTextOutW;
 decltype(&FakeRectangle) __imp_Rectangle = FakeRectangle;
 decltype(&FakeCreateSolidBrush) __imp_CreateSolidBrush = FakeCreateSolidBrush;
 decltype(&FakeCreatePen) __imp_CreatePen = FakeCreatePen;

@@ -24,10 +24,11 @@ void ResetAll();
 
 // --- gdi32 -----------------------------------------------------------------
 struct TextCall {
-    std::string text;
+    std::string text; // in the process code page, whichever call drew it
     int x, y;
     COLORREF textColour, backColour;
     int bkMode;
+    std::wstring drawn; // the characters on screen: TextOutA's bytes as the font's character set reads them
 };
 struct RectCall {
     int left, top, right, bottom;

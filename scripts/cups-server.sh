@@ -15,6 +15,11 @@
 # The demo queues print to files in BUILD/cups/out:
 #   ZelvaneLaser  the server's default queue
 #   ZelvaneInk    a second queue
+# and three queues whose names lie outside the ANSI code pages of western
+# Windows, to show that they are reached as themselves: a Polish name, its
+# look-alike in code page 1252, and a Chinese name. (CUPS takes no such name
+# in a file: address, so their files are named otherwise.)
+#   Drukarka-Łódź  Drukarka-Lódz  打印机
 set -euo pipefail
 cmd=${1:?start or stop}
 BUILD=$(cd "${2:-build}" && pwd)
@@ -122,14 +127,18 @@ if ! poll lpstat -r >/dev/null 2>&1; then
     exit 1
 fi
 
-# Both queues, accepting jobs, and ZelvaneLaser the default: asked for until
+# Every queue, accepting jobs, and ZelvaneLaser the default: asked for until
 # the server says so, since a server that has just started may refuse.
+queues=(ZelvaneLaser ZelvaneInk Drukarka-Łódź Drukarka-Lódz 打印机)
+files=(ZelvaneLaser ZelvaneInk polish look-alike chinese)
 accepting() { lpstat -a "$1" 2>/dev/null | grep -q "^$1 accepting"; }
 is_default() { lpstat -d 2>/dev/null | grep -q ": $1\$"; }
 ready() {
-    local q
-    for q in ZelvaneLaser ZelvaneInk; do
-        accepting "$q" || lpadmin -p "$q" -E -v "file://$dir/out/$q.prn" -m raw >>"$dir/log/lpadmin.out" 2>&1 || true
+    local i q
+    for i in "${!queues[@]}"; do
+        q=${queues[$i]}
+        accepting "$q" ||
+            lpadmin -p "$q" -E -v "file://$dir/out/${files[$i]}.prn" -m raw >>"$dir/log/lpadmin.out" 2>&1 || true
         accepting "$q" || return 1
     done
     is_default ZelvaneLaser || lpadmin -d ZelvaneLaser >>"$dir/log/lpadmin.out" 2>&1 || true
@@ -137,7 +146,7 @@ ready() {
 }
 if ! poll ready; then
     missing=
-    for q in ZelvaneLaser ZelvaneInk; do
+    for q in "${queues[@]}"; do
         accepting "$q" || missing+=" the queue $q,"
     done
     is_default ZelvaneLaser || missing+=" ZelvaneLaser as its default,"

@@ -55,24 +55,25 @@ zelvane_managed() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$1" /f </dev/null >/dev/null 2>&1 || true
 }
 
-# Has Wine's spooler list the CUPS queue QUEUE and share it under its own name
-# (DRIVER is the end-to-end driver, whose --share does both):
-#   zelvane_share_queue DRIVER QUEUE
+# Has Wine's spooler list each CUPS queue QUEUE and share it under its own
+# name (DRIVER is the end-to-end driver, whose --share does both):
+#   zelvane_share_queue DRIVER QUEUE...
 # Wine reads the CUPS queues into the prefix once per Wine server session, in
 # the first process that loads its spooler; a session whose first reading
 # missed them never lists them. So each miss starts a new session and asks
 # again, for at most 60 s; then it fails, with what CUPS and Wine hold.
 zelvane_share_queue() {
-    local start=$SECONDS
-    while ! wine "$1" --share "$2" </dev/null >/dev/null 2>&1; do
+    local start=$SECONDS driver=$1
+    shift
+    while ! wine "$driver" --share "$@" </dev/null >/dev/null 2>&1; do
         if [ $((SECONDS - start)) -ge 60 ]; then
-            echo "Wine's spooler does not list the CUPS queue $2 ($CUPS_SERVER)"
+            echo "Wine's spooler does not list the CUPS queues $* ($CUPS_SERVER)"
             "$(dirname "${BASH_SOURCE[0]}")/cups-server.sh" evidence "$ZELVANE_BUILD"
             echo "--- the printers of Wine's spooler"
             wine reg query 'HKLM\System\CurrentControlSet\Control\Print\Printers' </dev/null 2>&1 | tr -d '\r' || true
             return 1
         fi
-        echo "Wine's spooler does not list $2 yet: a new Wine server session" >&2
+        echo "Wine's spooler does not list $* yet: a new Wine server session" >&2
         zelvane_wine_down
         wineserver -w 2>/dev/null || true
         zelvane_wine_up

@@ -3,16 +3,22 @@
 // box messages, sends the commands a user gives, answers the message box and
 // the Open dialog, captures the screen and checks what it shows.
 //
-//   e2e_driver.exe ZELVANE_EXE ARTIFACT_DIR HOST PRINT_FILE
-//   e2e_driver.exe --share QUEUE    only shares a CUPS queue under its name
+//   e2e_driver.exe ZELVANE_EXE ARTIFACT_DIR HOST PRINT_FILE FOREIGN_FILE
+//   e2e_driver.exe --share QUEUE...  only shares CUPS queues under their names
+//
+// FOREIGN_FILE, and some of the queues, have names outside the driver's code
+// page: it takes its arguments from the wide command line and calls the W
+// functions, holding each text as UTF-8.
 //
 // Prints one line per check and ends with "N passed, N failed".
 #include <windows.h>
+#include <shellapi.h>
 #include <winspool.h>
 
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -49,15 +55,16 @@ bool WaitFor(const std::function<bool()> &cond, DWORD ms = 15000)
 
 std::string Narrow(const std::wstring &w)
 {
-    std::string s;
-    for (wchar_t c : w)
-        s += c < 128 ? (char)c : '?';
+    std::string s(w.size() * 3, '\0');
+    s.resize((size_t)WideCharToMultiByte(CP_UTF8, 0, w.data(), (int)w.size(), &s[0], (int)s.size(), NULL, NULL));
     return s;
 }
 
 std::wstring Wide(const std::string &s)
 {
-    return std::wstring(s.begin(), s.end());
+    std::wstring w(s.size(), L'\0');
+    w.resize((size_t)MultiByteToWideChar(CP_UTF8, 0, s.data(), (int)s.size(), &w[0], (int)w.size()));
+    return w;
 }
 
 std::string ClassOf(HWND h)
@@ -304,11 +311,31 @@ bool AnswerBox(DWORD pid, std::string *text)
     return WaitFor([&] { return !IsWindow(box); });
 }
 
+// The Print dialog of the text editor that the shell started to print a file.
+HWND EditorPrintDialog()
+{
+    HWND found = NULL;
+    WaitFor(
+        [&] {
+            for (HWND h : WindowsOf(0)) {
+                DWORD pid = 0;
+                GetWindowThreadProcessId(h, &pid);
+                if (ClassOf(h) == "#32770" && Runs(pid, "notepad.exe")) {
+                    found = h;
+                    return true;
+                }
+            }
+            return false;
+        },
+        30000);
+    return found;
+}
+
 std::string ProfileDevice()
 {
-    char device[512] = "";
-    GetProfileStringA("windows", "device", "", device, sizeof device);
-    return device;
+    wchar_t device[512] = L"";
+    GetProfileStringW(L"windows", L"device", L"", device, 512);
+    return Narrow(device);
 }
 
 } // namespace
@@ -318,26 +345,45 @@ std::string ProfileDevice()
 bool ShareQueue(const std::string &queue)
 {
     DWORD need = 0, count = 0;
-    EnumPrintersA(PRINTER_ENUM_LOCAL, NULL, 2, NULL, 0, &need, &count);
+    EnumPrintersW(PRINTER_ENUM_LOCAL, NULL, 2, NULL, 0, &need, &count);
     HKEY key;
-    std::string keyName = "System\\CurrentControlSet\\Control\\Print\\Printers\\" + queue;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    std::wstring keyName = L"System\\CurrentControlSet\\Control\\Print\\Printers\\" + Wide(queue);
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return false;
-    bool shared = RegSetValueExA(key, "Share Name", 0, REG_SZ, (const BYTE *)queue.c_str(),
-                                 (DWORD)queue.size() + 1) == ERROR_SUCCESS;
+    std::wstring share = Wide(queue);
+    bool shared = RegSetValueExW(key, L"Share Name", 0, REG_SZ, (const BYTE *)share.c_str(),
+                                 (DWORD)(share.size() + 1) * sizeof(wchar_t)) == ERROR_SUCCESS;
     RegCloseKey(key);
     return shared;
 }
 
-int main(int argc, char **argv)
+// The arguments as UTF-8, from the wide command line: those of an A main come
+// through the code page.
+std::vector<std::string> Arguments()
 {
-    if (argc == 3 && std::string(argv[1]) == "--share")
-        return ShareQueue(argv[2]) ? 0 : 1;
-    if (argc < 5) {
-        fprintf(stderr, "usage: e2e_driver ZELVANE_EXE ARTIFACT_DIR HOST PRINT_FILE\n");
+    int argc = 0;
+    LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 0; argv && i < argc; ++i)
+        args.push_back(Narrow(argv[i]));
+    LocalFree(argv);
+    return args;
+}
+
+int main()
+{
+    const std::vector<std::string> argv = Arguments();
+    if (argv.size() >= 3 && argv[1] == "--share") {
+        bool all = true;
+        for (size_t i = 2; i < argv.size(); ++i)
+            all = ShareQueue(argv[i]) && all;
+        return all ? 0 : 1;
+    }
+    if (argv.size() < 6) {
+        fprintf(stderr, "usage: e2e_driver ZELVANE_EXE ARTIFACT_DIR HOST PRINT_FILE FOREIGN_FILE\n");
         return 2;
     }
-    const std::string exe = argv[1], artifacts = argv[2], host = argv[3], printFile = argv[4];
+    const std::string exe = argv[1], artifacts = argv[2], host = argv[3], printFile = argv[4], foreignFile = argv[5];
     const std::string machine = "\\\\" + host;
     const std::string queue = "ZelvaneLaser";
     const std::string path = machine + "\\" + queue;
@@ -379,8 +425,9 @@ int main(int argc, char **argv)
     SaveBmp(expanded, artifacts + "\\expanded.bmp");
     Check(IsWindowVisible(GetDlgItem(z.main, IDC_REMOTE_SERVERS)), "the remote lists are shown");
     PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
-    Check(WaitFor([&] { return WindowRect(z.main).bottom == 320; }) &&
-              !IsWindowVisible(GetDlgItem(z.main, IDC_REMOTE_SERVERS)),
+    Check(WaitFor([&] {
+              return WindowRect(z.main).bottom == 320 && !IsWindowVisible(GetDlgItem(z.main, IDC_REMOTE_SERVERS));
+          }),
           "chosen again: 760 by 320, remote lists hidden");
 
     // --- browsing ------------------------------------------------------------
@@ -458,26 +505,43 @@ int main(int argc, char **argv)
           "then the job list is refilled, with its report in dark red");
 
     // The shell hands the file to the text editor, which asks where to print.
-    HWND printDialog = NULL;
-    Check(WaitFor(
-              [&] {
-                  for (HWND h : WindowsOf(0)) {
-                      DWORD pid = 0;
-                      GetWindowThreadProcessId(h, &pid);
-                      if (ClassOf(h) == "#32770" && Runs(pid, "notepad.exe")) {
-                          printDialog = h;
-                          return true;
-                      }
-                  }
-                  return false;
-              },
-              30000),
+    HWND printDialog = EditorPrintDialog();
+    Check(printDialog != NULL,
           "the editor's Print dialog shows (" + (printDialog ? TextOf(printDialog) : std::string()) + ")");
     if (printDialog) {
         RECT mine = WindowRect(z.main), its = WindowRect(printDialog), both;
         Check(!IntersectRect(&both, &mine, &its), "it leaves Zelvane's window uncovered (at " + std::to_string(its.left) + "," + std::to_string(its.top) + ")");
         PostMessageW(printDialog, WM_COMMAND, IDOK, 0);
+        WaitFor([&] { return !IsWindow(printDialog); });
     }
+
+    // --- names outside the code page -------------------------------------------
+    // Each queue is listed once, as itself: not as ??? nor as its look-alike,
+    // which Windows' best-fit mapping would make of it.
+    const std::string polish = "Drukarka-\u0141\u00f3d\u017a", lookAlike = "Drukarka-L\u00f3dz", chinese = "\u6253\u5370\u673a";
+    for (const std::string &name : {polish, lookAlike, chinese})
+        Check(WaitFor([&] {
+                  std::vector<std::string> e = Entries(printers);
+                  return std::count(e.begin(), e.end(), name) == 1;
+              }),
+              "the printer list holds " + name + " once");
+    WaitFor([&] { return !StatusShows(z.main, kDarkRed, 245); }, 5000); // the refill's report
+    Check(Pick(z.main, printers, polish) && WaitFor([&] { return StatusShows(z.main, kDarkRed, 245); }, 3000),
+          "selecting " + polish + " opens it by its path, and reports in dark red as for " + queue);
+    PostMessageW(z.main, WM_COMMAND, IDM_SET_DEFAULT, 0);
+    answered = AnswerBox(z.pi.dwProcessId, &boxText);
+    Check(answered && boxText == machine + "\\" + polish, "Set As Default shows its path in the box (" + boxText + ")");
+    // File > Print hands the file to the shell by its own name.
+    PostMessageW(z.main, WM_COMMAND, IDM_PRINT, 0);
+    open = NULL;
+    bool handed = AnswerBox(z.pi.dwProcessId, &boxText) &&
+                  WaitFor([&] { return (open = FindWindowOf(z.pi.dwProcessId, "#32770")) != NULL; }) &&
+                  SetDlgItemTextW(open, 0x47c, Wide(foreignFile).c_str()) &&
+                  PostMessageW(open, WM_COMMAND, IDOK, 0) && WaitFor([&] { return !IsWindow(open); });
+    printDialog = handed ? EditorPrintDialog() : NULL;
+    Check(printDialog != NULL, "File > Print of " + foreignFile + " brings the editor's Print dialog");
+    if (printDialog)
+        PostMessageW(printDialog, WM_COMMAND, IDOK, 0);
 
     // --- leaving -------------------------------------------------------------
     PostMessageW(z.main, WM_COMMAND, IDM_EXIT, 0);

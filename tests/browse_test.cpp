@@ -545,7 +545,9 @@ TEST_F(BrowseTest, LongNamesAreCutInEveryList)
         EXPECT_EQ(path, g_szPrinterPath);
         EXPECT_EQ((Names{cut("1 - " + document, 299)}), Entries(g_hwndLocalJobs));
 
-        // A selected job longer than the row's buffer is shown cut.
+        // A selected job longer than the row's buffer is shown cut; its
+        // length is told in bytes (or more), which is what the read takes.
+        EXPECT_LE((LRESULT)cut("1 - " + document, 299).size(), SendMessageA(g_hwndLocalJobs, LB_GETTEXTLEN, 0, 0));
         SetSelection(g_hwndLocalJobs, 0);
         fake::gdi().texts.clear();
         SelChange(IDC_LOCAL_JOBS);

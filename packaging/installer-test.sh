@@ -81,7 +81,8 @@ packages() { # packages DIST [CA_CERT]
     check "nothing of Zelvane before the install" absent
 
     check "the silent install succeeds" wine "$setup" /S
-    check "the files are installed" test -f "$dir/zelvane.exe" -a -f "$dir/README.txt" -a -f "$dir/uninstall.exe"
+    check "the files are installed" test -f "$dir/zelvane.exe" -a -f "$dir/README.txt" -a -f "$dir/LICENSE.txt" \
+        -a -f "$dir/uninstall.exe"
     check "the installed zelvane.exe is the build's" is_build "$dir/zelvane.exe"
     [ -z "$ca" ] || check "the installed uninstall.exe is signed" signed "$dir/uninstall.exe"
     check "the Start menu shortcut is there" test -f "$lnk"

@@ -41,6 +41,7 @@ Section
     SetOutPath "$INSTDIR"
     File "${STAGE}/zelvane.exe"
     File "${STAGE}/README.txt"
+    File "${STAGE}/LICENSE.txt"
     WriteUninstaller "$INSTDIR\uninstall.exe"
     CreateShortcut "$SMPROGRAMS\Zelvane.lnk" "$INSTDIR\zelvane.exe"
 
@@ -61,6 +62,7 @@ SectionEnd
 Section "Uninstall"
     Delete "$INSTDIR\zelvane.exe"
     Delete "$INSTDIR\README.txt"
+    Delete "$INSTDIR\LICENSE.txt"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
     Delete "$SMPROGRAMS\Zelvane.lnk"

@@ -5,7 +5,7 @@ BUILD ?= build
 DIST ?= $(BUILD)/dist
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps configure program build run test e2e-stress dist bench fuzz clean
+.PHONY: all deps configure program build run test e2e-stress test-stress dist bench fuzz clean
 
 all: build
 
@@ -33,10 +33,14 @@ dist: program
 test: configure
 	@scripts/run-tests.sh $(BUILD) --build
 
-# The end-to-end test RUNS times, from a cold page cache each time as root.
+# The end-to-end test RUNS times, with every core busy beside it, and every
+# test of make test RUNS times; from a cold page cache each time as root.
 RUNS ?= 20
 e2e-stress: program
 	@scripts/e2e-stress.sh $(BUILD) $(RUNS)
+
+test-stress: configure
+	@scripts/test-stress.sh $(BUILD) $(RUNS)
 
 FUZZ_SECONDS ?= 60
 fuzz: deps

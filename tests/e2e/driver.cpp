@@ -396,9 +396,14 @@ int main()
     Check(z.main != NULL, "zelvane.exe shows its window");
     if (!z.main)
         return 1;
-    Check(TextOf(z.main) == "Zelvane", "the title is Zelvane");
-    RECT r = WindowRect(z.main);
-    Check(r.left == 0 && r.top == 0 && r.right == 760 && r.bottom == 320, "the window is 760 by 320 at 0,0");
+    // Each check of the other process's window waits for the whole of what it
+    // asserts: the program may be between two steps of its own.
+    Check(WaitFor([&] { return TextOf(z.main) == "Zelvane"; }), "the title is Zelvane");
+    Check(WaitFor([&] {
+              RECT r = WindowRect(z.main);
+              return r.left == 0 && r.top == 0 && r.right == 760 && r.bottom == 320;
+          }),
+          "the window is 760 by 320 at 0,0");
 
     // The clock's first tick comes a second after the first paint.
     const COLORREF menu = GetSysColor(COLOR_MENU); // the window's own background
@@ -417,16 +422,18 @@ int main()
     HWND printers = GetDlgItem(z.main, IDC_LOCAL_PRINTERS);
     HWND jobs = GetDlgItem(z.main, IDC_LOCAL_JOBS);
 
+    HWND remoteServers = GetDlgItem(z.main, IDC_REMOTE_SERVERS);
     PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
     Check(WaitFor([&] { return WindowRect(z.main).bottom == 530; }), "Show Remote Servers: 760 by 530");
     Shot expanded;
     Check(CaptureDrawn(&expanded, z.main, 760, 530, {{{100, 250, 150, 267}, menu}, {{20, 450, 75, 467}, menu}}),
           "the lower labels and Status : at 20,450 are drawn");
     SaveBmp(expanded, artifacts + "\\expanded.bmp");
-    Check(IsWindowVisible(GetDlgItem(z.main, IDC_REMOTE_SERVERS)), "the remote lists are shown");
+    Check(WaitFor([&] { return WindowRect(z.main).bottom == 530 && IsWindowVisible(remoteServers); }),
+          "the remote lists are shown");
     PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
     Check(WaitFor([&] {
-              return WindowRect(z.main).bottom == 320 && !IsWindowVisible(GetDlgItem(z.main, IDC_REMOTE_SERVERS));
+              return WindowRect(z.main).bottom == 320 && !IsWindowVisible(remoteServers);
           }),
           "chosen again: 760 by 320, remote lists hidden");
 

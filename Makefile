@@ -37,10 +37,10 @@ test: configure
 # test of make test RUNS times; from a cold page cache each time as root.
 RUNS ?= 20
 e2e-stress: program
-	@scripts/e2e-stress.sh $(BUILD) $(RUNS)
+	@scripts/stress.sh e2e $(BUILD) $(RUNS)
 
 test-stress: configure
-	@scripts/test-stress.sh $(BUILD) $(RUNS)
+	@scripts/stress.sh test $(BUILD) $(RUNS)
 
 FUZZ_SECONDS ?= 60
 fuzz: deps

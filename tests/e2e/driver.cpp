@@ -286,6 +286,25 @@ Zelvane Start(const std::string &exe)
     return z;
 }
 
+// What became of a program whose window never showed: its exit code, or the
+// windows it has, shown or not.
+std::string Whereabouts(const Zelvane &z)
+{
+    DWORD code = STILL_ACTIVE;
+    if (!z.pi.hProcess)
+        return "it did not start";
+    if (GetExitCodeProcess(z.pi.hProcess, &code) && code != STILL_ACTIVE)
+        return "it ended with exit code " + std::to_string(code);
+    std::string windows;
+    for (HWND h = GetTopWindow(NULL); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (pid == z.pi.dwProcessId)
+            windows += " " + ClassOf(h) + (IsWindowVisible(h) ? " shown" : " hidden");
+    }
+    return "it runs, with windows:" + (windows.empty() ? std::string(" none") : windows);
+}
+
 DWORD ExitCode(Zelvane &z)
 {
     DWORD code = STILL_ACTIVE;
@@ -347,10 +366,10 @@ bool ShareQueue(const std::string &queue)
     DWORD need = 0, count = 0;
     EnumPrintersW(PRINTER_ENUM_LOCAL, NULL, 2, NULL, 0, &need, &count);
     HKEY key;
-    std::wstring keyName = L"System\\CurrentControlSet\\Control\\Print\\Printers\\" + Wide(queue);
+    const std::wstring share = Wide(queue);
+    std::wstring keyName = L"System\\CurrentControlSet\\Control\\Print\\Printers\\" + share;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
         return false;
-    std::wstring share = Wide(queue);
     bool shared = RegSetValueExW(key, L"Share Name", 0, REG_SZ, (const BYTE *)share.c_str(),
                                  (DWORD)(share.size() + 1) * sizeof(wchar_t)) == ERROR_SUCCESS;
     RegCloseKey(key);
@@ -393,7 +412,7 @@ int main()
 
     // --- the window ----------------------------------------------------------
     Zelvane z = Start(exe);
-    Check(z.main != NULL, "zelvane.exe shows its window");
+    Check(z.main != NULL, "zelvane.exe shows its window" + (z.main ? std::string() : " (" + Whereabouts(z) + ")"));
     if (!z.main)
         return 1;
     // Each check of the other process's window waits for the whole of what it

@@ -47,6 +47,18 @@ size_t Utf8Size(const unsigned char *s)
     return n;
 }
 
+// The length in bytes of the character that begins at s, 0 at the end of the
+// text. A byte that begins no whole character counts as one.
+size_t CharSize(const char *s)
+{
+    const unsigned char *u = (const unsigned char *)s;
+    if (u[0] == 0)
+        return 0;
+    if (g_utf8)
+        return Utf8Size(u);
+    return g_lead[u[0]] && u[1] != 0 ? 2 : 1;
+}
+
 } // namespace
 
 void SetTextCodePage(unsigned codePage, const unsigned char *leadByteRanges, size_t cbRanges)
@@ -66,16 +78,6 @@ void UseProcessCodePage(void)
     SetTextCodePage(GetACP(), known ? info.LeadByte : NULL, sizeof info.LeadByte);
 }
 #endif
-
-size_t CharSize(const char *s)
-{
-    const unsigned char *u = (const unsigned char *)s;
-    if (u[0] == 0)
-        return 0;
-    if (g_utf8)
-        return Utf8Size(u);
-    return g_lead[u[0]] && u[1] != 0 ? 2 : 1;
-}
 
 size_t CopyText(char *dst, size_t cb, const char *src)
 {

@@ -22,9 +22,6 @@ void SetTextCodePage(unsigned codePage, const unsigned char *leadByteRanges, siz
 void UseProcessCodePage(void);
 #endif
 
-// The length in bytes of the character that begins at s, 0 at the end of the
-// text. A byte that begins no whole character counts as one.
-size_t CharSize(const char *s);
 
 // Copies src (a null src counts as empty) into dst of cb bytes, cut to the
 // whole characters that fit in cb - 1 bytes. Returns the length written in

@@ -115,10 +115,9 @@ job_reached() {
     done
     return 1
 }
-for name in "$(basename "$doc")" "$(basename "$foreign")"; do
-    known=$name
-    [ "$name" = "$(basename "$foreign")" ] && known=Отчёт
-    if job_reached "$known"; then
+for job in "$(basename "$doc")|$(basename "$doc")" "$(basename "$foreign")|Отчёт"; do
+    name=${job%|*}
+    if job_reached "${job#*|}"; then
         echo "ok - a job of $name reached the CUPS queue ZelvaneLaser"
     else
         echo "FAIL - no job of $name reached the CUPS queue ZelvaneLaser"

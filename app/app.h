@@ -45,4 +45,20 @@ LRESULT GetListEntry(HWND hwndList, LRESULT index, char *buf, size_t cb);
 // entry can't be read.
 LRESULT GetSelectedEntry(HWND hwndList, char *buf, size_t cb);
 
+// Keyboard and screen readers (app/access.cpp). After the controls exist:
+// each list named and made a tab stop, and the control that speaks the
+// status line.
+void MakeListsAccessible(HWND hwnd);
+// Each status message goes to screen readers; the wipe empties it silently.
+void AnnounceStatus(const char *text);
+void SilenceStatus(void);
+void ReleaseAccessibility(void);
+// The focus stays in the list that had it across a change of active window.
+void SaveListFocus(HWND hwnd);
+void RestoreListFocus(void);
+// Moves the focus to the local server list when a remote list has it.
+void LeaveRemoteLists(void);
+// Whether a contrast theme is on: text then takes the system's colours.
+bool HighContrast(void);
+
 #endif

@@ -17,6 +17,8 @@
 #define IDC_REMOTE_SERVERS  6
 #define IDC_REMOTE_PRINTERS 7
 #define IDC_REMOTE_JOBS     8
+#define IDC_STATUS_REGION   9   /* the status message, for screen readers */
+#define IDC_LIST_NAME       (-1) /* the hidden label that names a list */
 
 /* Menu commands */
 #define IDM_EXIT            40002

@@ -59,6 +59,7 @@ void OnCreate(HWND hwnd)
         if (c.handle)
             *c.handle = h;
     }
+    MakeListsAccessible(hwnd);
 
     FillLocalServerList(hwnd, g_hwndLocalServers);
 }
@@ -75,7 +76,8 @@ void OnPaint(HWND hwnd)
     HDC hdc = BeginPaint(hwnd, &ps);
     if (hdc) {
         SetBkColor(hdc, GetSysColor(COLOR_MENU));
-        SetTextColor(hdc, RGB(0, 0, 0));
+        // Black on the menu colour, unless a contrast theme gives the colours.
+        SetTextColor(hdc, HighContrast() ? GetSysColor(COLOR_MENUTEXT) : RGB(0, 0, 0));
         for (const Label &label : kUpperLabels)
             DrawLabel(hdc, label);
         if (g_bRemoteHidden) {
@@ -115,6 +117,7 @@ int CreateMainWindow(HINSTANCE hInstance, int nCmdShow)
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, NULL, NULL, hInstance, NULL);
     if (!hwnd)
         return 0;
+    g_hwndMain = hwnd;
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
     return 1;
@@ -145,7 +148,15 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (!OnMainCommand(hwnd, wParam, szEntry, szPrinterName))
             return 0;
         break;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            SaveListFocus(hwnd);
+        break;
+    case WM_SETFOCUS:
+        RestoreListFocus();
+        break;
     case WM_DESTROY:
+        ReleaseAccessibility();
         PostQuitMessage(0);
         break;
     }

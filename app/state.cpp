@@ -1,6 +1,7 @@
 #include "app/state.h"
 
 HINSTANCE g_hInstance;
+HWND g_hwndMain;
 int g_bRemoteHidden = 1;
 HWND g_hwndLocalServers;
 HWND g_hwndLocalPrinters;

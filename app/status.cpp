@@ -25,13 +25,22 @@ void DrawClock(HDC hdc)
     snprintf(szClock, sizeof szClock, "%d : %d : %d ", now.wHour, now.wMinute, now.wSecond);
 
     COLORREF menu = GetSysColor(COLOR_MENU);
+    // A contrast theme's menu colour may be black: text and frame then take
+    // its menu text colour.
+    HPEN pen = HighContrast() ? CreatePen(PS_SOLID, 0, GetSysColor(COLOR_MENUTEXT)) : NULL;
     SetBkColor(hdc, menu);
-    SetTextColor(hdc, kClockColour);
+    SetTextColor(hdc, pen ? GetSysColor(COLOR_MENUTEXT) : kClockColour);
     HBRUSH brush = CreateSolidBrush(menu);
     HGDIOBJ oldBrush = SelectObject(hdc, brush);
-    // The frame, drawn with the default pen, also wipes the previous time.
+    HGDIOBJ oldPen = pen ? SelectObject(hdc, pen) : NULL;
+    // The frame, drawn with that pen or the default one, also wipes the
+    // previous time.
     Rectangle(hdc, kClockFrame.left, kClockFrame.top, kClockFrame.right, kClockFrame.bottom);
     TextOutA(hdc, kClockFrame.left + 1, kClockFrame.top + 1, szClock, (int)strlen(szClock));
+    if (pen) {
+        SelectObject(hdc, oldPen);
+        DeleteObject(pen);
+    }
     SelectObject(hdc, oldBrush);
     DeleteObject(brush);
 }
@@ -52,6 +61,7 @@ void WipeStatusBand(HWND hwnd, HDC hdc)
     DeleteObject(pen);
     DeleteObject(brush);
     KillTimer(hwnd, TIMER_STATUS); // one wipe per message
+    SilenceStatus();
 }
 
 // GDI's A calls convert a text by the font's character set, not by the process
@@ -74,11 +84,17 @@ int ShowStatus(HWND hwnd, const char *text, int kind)
         text = "";
     HDC hdc = GetDC(hwnd);
     if (hdc) {
-        SetBkColor(hdc, GetSysColor(COLOR_MENU));
-        SetTextColor(hdc, kind == STATUS_ERROR ? kErrorColour : kInfoColour);
+        if (HighContrast()) { // the theme's own text colours, not red or blue
+            SetBkColor(hdc, GetSysColor(COLOR_WINDOW));
+            SetTextColor(hdc, GetSysColor(COLOR_WINDOWTEXT));
+        } else {
+            SetBkColor(hdc, GetSysColor(COLOR_MENU));
+            SetTextColor(hdc, kind == STATUS_ERROR ? kErrorColour : kInfoColour);
+        }
         DrawCodePageText(hdc, 80, g_bRemoteHidden ? 245 : 450, text);
         ReleaseDC(hwnd, hdc);
     }
+    AnnounceStatus(text);
     // Arming it again restarts its second: the wipe follows the last message.
     return SetTimer(hwnd, TIMER_STATUS, 1000, NULL) ? 1 : 0;
 }

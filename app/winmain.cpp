@@ -42,6 +42,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     while ((got = GetMessageA(&msg, NULL, 0, 0)) != 0) {
         if (got == -1) // a broken queue would spin for ever; give up instead
             return 1;
+        // Tab and Shift+Tab move between the lists, as in a dialog; Enter and
+        // Esc come as commands 1 and 2, which run no row.
+        if (IsDialogMessageA(g_hwndMain, &msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

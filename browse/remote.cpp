@@ -44,6 +44,7 @@ void ToggleRemotePanel(HWND hwnd)
     } else {
         g_bRemoteHidden = 1;
         MoveWindow(hwnd, 0, 0, MAIN_WIDTH, COLLAPSED_HEIGHT, TRUE);
+        LeaveRemoteLists(); // a hidden list must not keep the keys
         for (HWND h : panel)
             ShowWindow(h, SW_HIDE);
     }

@@ -12,6 +12,7 @@
 //
 // Prints one line per check and ends with "N passed, N failed".
 #include <windows.h>
+#include <oleacc.h>
 #include <shellapi.h>
 #include <winspool.h>
 
@@ -350,6 +351,56 @@ HWND EditorPrintDialog()
     return found;
 }
 
+// --- keyboard and screen readers: keys as a keyboard sends them, the focus
+// read from the program's thread, names as a screen reader asks for them.
+void Keys(std::initializer_list<WORD> keys, bool shift = false)
+{
+    for (WORD k : keys) {
+        INPUT in[4] = {};
+        int n = 0;
+        auto put = [&](WORD vk, DWORD flags) { in[n].type = INPUT_KEYBOARD, in[n].ki.wVk = vk, in[n++].ki.dwFlags = flags; };
+        if (shift)
+            put(VK_SHIFT, 0);
+        put(k, 0), put(k, KEYEVENTF_KEYUP);
+        if (shift)
+            put(VK_SHIFT, KEYEVENTF_KEYUP);
+        SendInput((UINT)n, in, sizeof in[0]);
+    }
+}
+
+HWND FocusOf(DWORD thread)
+{
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    return GetGUIThreadInfo(thread, &gui) ? gui.hwndFocus : NULL;
+}
+
+std::string AccName(HWND h)
+{
+    IAccessible *acc = NULL;
+    VARIANT self = {};
+    self.vt = VT_I4; // CHILDID_SELF
+    BSTR name = NULL;
+    std::string out = "(none)";
+    if (SUCCEEDED(AccessibleObjectFromWindow(h, (DWORD)OBJID_CLIENT, IID_IAccessible, (void **)&acc)) &&
+        acc->get_accName(self, &name) == S_OK)
+        out = Narrow(name);
+    SysFreeString(name);
+    if (acc)
+        acc->Release();
+    return out;
+}
+
+// Live-region events of the program: each one's control, whether a screen
+// reader's UI Automation would see it, and its accessible name then.
+std::vector<std::string> g_announced;
+void CALLBACK Announced(HWINEVENTHOOK, DWORD, HWND h, LONG, LONG, DWORD, DWORD)
+{
+    RECT r = WindowRect(h);
+    bool seen = IsWindowVisible(h) && r.right > r.left && r.bottom > r.top;
+    g_announced.push_back((seen ? "" : "unseen: ") + AccName(h));
+}
+
 std::string ProfileDevice()
 {
     wchar_t device[512] = L"";
@@ -387,6 +438,83 @@ std::vector<std::string> Arguments()
         args.push_back(Narrow(argv[i]));
     LocalFree(argv);
     return args;
+}
+
+// Keys alone, as a person who works by keyboard uses the window, and what a
+// screen reader hears of it.
+void KeyboardAndScreenReader(const Zelvane &z, const std::string &queue)
+{
+    const int ids[] = {IDC_LOCAL_SERVERS, IDC_LOCAL_PRINTERS, IDC_LOCAL_JOBS,
+                       IDC_REMOTE_SERVERS, IDC_REMOTE_PRINTERS, IDC_REMOTE_JOBS};
+    const char *names[] = {"Server's Name", "Printer's Share Name", "Jobs Running",
+                           "Remote Server's Name", "Remote Printer's Share Name", "Remote Jobs Running"};
+    CoInitializeEx(NULL, COINIT_APARTMENTTHREADED); // for oleacc's answers
+    HWND list[6];
+    for (int i = 0; i < 6; ++i)
+        list[i] = GetDlgItem(z.main, ids[i]);
+    auto focusIs = [&](int i) { return WaitFor([&] { return FocusOf(z.pi.dwThreadId) == list[i]; }, 5000); };
+    auto tour = [&](std::initializer_list<int> order, bool shift) {
+        for (int i : order)
+            if (Keys({VK_TAB}, shift), !focusIs(i))
+                return false;
+        return true;
+    };
+    auto toggle = [&](bool shown) {
+        PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
+        return WaitFor([&] { return (IsWindowVisible(list[5]) != 0) == shown; });
+    };
+    Check(focusIs(0), "the focus starts in the local server list");
+    Check(tour({1, 2, 0}, false) && tour({2, 1, 0}, true), "collapsed: Tab and Shift+Tab go round the local lists");
+    Check(toggle(true) && tour({1, 2, 3, 4, 5, 0}, false) && tour({5, 4, 3, 2, 1, 0}, true),
+          "expanded: round the local lists, then the remote ones");
+    Check(tour({5}, true) && toggle(false) && focusIs(0), "hiding the panel moves the focus to the local server list");
+
+    auto selected = [&](int i) {
+        std::vector<std::string> e = Entries(list[i]);
+        LRESULT at = SendMessageW(list[i], LB_GETCURSEL, 0, 0);
+        return at >= 0 && at < (LRESULT)e.size() ? e[(size_t)at] : std::string();
+    };
+    Keys({VK_HOME});
+    Check(WaitFor([&] { return Holds(list[1], queue); }), "Home selects the first server and lists its printers");
+    Keys({VK_TAB, 'Z'});
+    Check(WaitFor([&] { return selected(1) == queue && StatusShows(z.main, kDarkRed, 245); }),
+          "Tab, then Z selects " + queue + " and fills its job list, reported in dark red");
+    Keys({VK_RETURN, VK_ESCAPE, VK_TAB}); // the Tab shows that the two before were taken
+    Check(focusIs(2) && selected(1) == queue && selected(0).size() && WindowsOf(z.pi.dwProcessId).size() == 1,
+          "Enter and Esc run nothing: selections kept, no window opened");
+
+    INPUT alt[2] = {};
+    alt[0].type = alt[1].type = INPUT_KEYBOARD;
+    alt[0].ki.wVk = alt[1].ki.wVk = VK_MENU;
+    alt[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(1, &alt[0], sizeof alt[0]);
+    Keys({'A'});
+    SendInput(1, &alt[1], sizeof alt[1]);
+    bool about = WaitFor([&] { return FindWindowOf(z.pi.dwProcessId, "#32770") != NULL; });
+    Keys({VK_RETURN});
+    Check(about && WaitFor([&] { return !FindWindowOf(z.pi.dwProcessId, "#32770"); }) && focusIs(2),
+          "Alt+A opens the About box, Enter closes it, and the focus is back in the job list");
+
+    bool named = true;
+    for (int i = 0; i < 6; ++i)
+        if (AccName(list[i]) != names[i])
+            named = false, printf("# list %d is named %s\n", ids[i], AccName(list[i]).c_str());
+    Check(named, "oleacc names the six lists by their headings, the remote ones as Remote");
+
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, NULL,
+                                         Announced, z.pi.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
+    PostMessageW(z.main, WM_COMMAND, IDM_SHOW_DEFAULT, 0);
+    bool heard = WaitFor([&] { return g_announced.size() && g_announced.back().rfind("Default Printer is  ", 0) == 0; });
+    Check(heard, "Show Default Printer's answer is announced from a shown control that it names (" +
+                     (g_announced.size() ? g_announced.back() : std::string("nothing")) + ")");
+    UnhookWinEvent(hook);
+    // That control draws nothing: its pixel is the window's background.
+    HWND region = FindWindowExW(z.main, NULL, L"static", NULL);
+    while (region && !IsWindowVisible(region))
+        region = FindWindowExW(z.main, region, L"static", NULL);
+    RECT r = WindowRect(region);
+    Check(region && WaitFor([&] { return Capture(800, 600).At(r.left, r.top) == GetSysColor(COLOR_MENU); }),
+          "the announcing control leaves the window's background as it was");
 }
 
 int main()
@@ -576,6 +704,7 @@ int main()
     Zelvane again = Start(exe);
     Check(again.main != NULL, "started again");
     if (again.main) {
+        KeyboardAndScreenReader(again, queue);
         PostMessageW(again.main, WM_CLOSE, 0, 0);
         Check(ExitCode(again) == 0, "closing the window ends with exit code 0");
     }

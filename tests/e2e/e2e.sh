@@ -92,7 +92,7 @@ printf 'A report printed by the Zelvane end-to-end test.\n' > "$foreign"
 # the program's folder whatever the program set. (On Windows, ole32, combase
 # and rpcrt4 are known DLLs, and uxtheme needs no msimg32.)
 overrides=$(zelvane_plant "$art $docs" winspool.drv compstui.dll comctl32.dll ws2_32.dll winex11.drv uxtheme.dll \
-    spoolss.dll localspl.dll shcore.dll shlwapi.dll shell32.dll comdlg32.dll)
+    spoolss.dll localspl.dll shcore.dll shlwapi.dll shell32.dll comdlg32.dll oleacc.dll)
 
 status=0
 WINEDLLOVERRIDES=$overrides wine "$BUILD/tests/e2e_driver.exe" "$(winepath -w "$exe")" "$(winepath -w "$art")" "$HOST" \

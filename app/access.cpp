@@ -1,0 +1,159 @@
+// Keyboard and screen readers: the lists' names and tab stops, the focus kept
+// across activation, the status line spoken, and contrast themes.
+#include "app/app.h"
+#include "app/ids.h"
+#include "app/state.h"
+
+#include <oleacc.h>
+
+#ifndef EVENT_OBJECT_LIVEREGIONCHANGED
+#define EVENT_OBJECT_LIVEREGIONCHANGED 0x8019
+#endif
+
+namespace {
+
+// Written out here: mingw-w64's import libraries give some of these as
+// import stubs rather than the GUIDs themselves.
+const CLSID kAccPropServices = {0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+const IID kIAccPropServices = {0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+const GUID kLiveSettingProperty = {0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+const int kLivePolite = 1; // LiveSetting's Polite
+
+struct ListName {
+    HWND *list;
+    const wchar_t *name;
+    int x, y; // the painted heading's place
+};
+
+// The headings that a sighted user reads above each list; the remote panel's
+// say so, as the two panels are told apart by ear.
+const ListName kNames[] = {
+    {&g_hwndLocalServers, L"Server's Name", 50, 45},
+    {&g_hwndLocalPrinters, L"Printer's Share Name", 270, 45},
+    {&g_hwndLocalJobs, L"Jobs Running", 490, 45},
+    {&g_hwndRemoteServers, L"Remote Server's Name", 50, 250},
+    {&g_hwndRemotePrinters, L"Remote Printer's Share Name", 270, 250},
+    {&g_hwndRemoteJobs, L"Remote Jobs Running", 490, 250},
+};
+
+HWND s_hwndStatusRegion;          // holds the status message for screen readers
+HWND s_hwndFocus;                 // the list that had the focus when the window was left
+bool s_bMarkTried;                // the live region is marked at the first message
+bool s_bComStarted;               // CoInitializeEx succeeded, to be balanced
+IAccPropServices *s_pAccProps;    // kept while the mark stands, to clear it
+
+void MarkLiveRegion(void)
+{
+    HRESULT hr = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+    s_bComStarted = SUCCEEDED(hr);
+    void *props = NULL;
+    if (SUCCEEDED(CoCreateInstance(kAccPropServices, NULL, CLSCTX_INPROC_SERVER, kIAccPropServices, &props))) {
+        s_pAccProps = (IAccPropServices *)props;
+        VARIANT polite;
+        polite.vt = VT_I4;
+        polite.lVal = kLivePolite;
+        // Wine answers E_NOTIMPL, Windows 7 may refuse: NVDA hears the
+        // event all the same, so nothing else changes.
+        if (FAILED(s_pAccProps->SetHwndProp(s_hwndStatusRegion, (DWORD)OBJID_CLIENT, CHILDID_SELF,
+                                            kLiveSettingProperty, polite))) {
+            s_pAccProps->Release();
+            s_pAccProps = NULL;
+        }
+    }
+    if (!s_pAccProps && s_bComStarted) {
+        CoUninitialize();
+        s_bComStarted = false;
+    }
+}
+
+} // namespace
+
+void MakeListsAccessible(HWND hwnd)
+{
+    for (const ListName &n : kNames) {
+        HWND list = *n.list;
+        if (!list)
+            continue;
+        // Windows' oleacc names a list by the static just before it in
+        // z-order, shown or not; Wine's by the list's own text. Both are
+        // given, so either reads the same name. Made wide: the names go to
+        // the screen reader as UTF-16 whatever the code page.
+        HWND label = CreateWindowExW(0, L"static", n.name, WS_CHILD | SS_LEFT | SS_NOPREFIX, n.x, n.y, 220, 16,
+                                     hwnd, (HMENU)(INT_PTR)IDC_LIST_NAME, g_hInstance, NULL);
+        HWND before = GetWindow(list, GW_HWNDPREV);
+        if (label)
+            SetWindowPos(label, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SetWindowTextW(list, n.name);
+        SetWindowLongPtrA(list, GWL_STYLE, GetWindowLongPtrA(list, GWL_STYLE) | WS_TABSTOP);
+    }
+
+    // One pixel on the window's background that draws nothing (its owner
+    // leaves WM_DRAWITEM to the default): UI Automation skips a hidden or
+    // empty window, and the status line keeps its own drawing. No prefix, so
+    // that a message with an ampersand gives the dialog manager no mnemonic.
+    s_hwndStatusRegion = CreateWindowExW(0, L"static", L"", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX,
+                                         0, 0, 1, 1, hwnd, (HMENU)(INT_PTR)IDC_STATUS_REGION, g_hInstance, NULL);
+}
+
+void AnnounceStatus(const char *text)
+{
+    if (!s_hwndStatusRegion)
+        return;
+    if (!s_bMarkTried) { // COM and oleacc load at the first message, not at start
+        s_bMarkTried = true;
+        MarkLiveRegion();
+    }
+    SetWindowTextA(s_hwndStatusRegion, text);
+    NotifyWinEvent(EVENT_OBJECT_LIVEREGIONCHANGED, s_hwndStatusRegion, OBJID_CLIENT, CHILDID_SELF);
+}
+
+void SilenceStatus(void)
+{
+    if (s_hwndStatusRegion)
+        SetWindowTextA(s_hwndStatusRegion, "");
+}
+
+void ReleaseAccessibility(void)
+{
+    if (s_pAccProps) {
+        MSAAPROPID live = kLiveSettingProperty;
+        s_pAccProps->ClearHwndProps(s_hwndStatusRegion, (DWORD)OBJID_CLIENT, CHILDID_SELF, &live, 1);
+        s_pAccProps->Release();
+        s_pAccProps = NULL;
+    }
+    if (s_bComStarted)
+        CoUninitialize();
+    s_bComStarted = s_bMarkTried = false;
+    s_hwndStatusRegion = s_hwndFocus = NULL;
+}
+
+// Called as the window is deactivated: the focus is still where it was.
+void SaveListFocus(HWND hwnd)
+{
+    HWND focus = GetFocus();
+    if (focus && IsChild(hwnd, focus))
+        s_hwndFocus = focus;
+}
+
+// The default handling of activation gives the main window itself the focus;
+// it goes on to the list that had it, or to the local server list.
+void RestoreListFocus(void)
+{
+    HWND to = s_hwndFocus && IsWindowVisible(s_hwndFocus) ? s_hwndFocus : g_hwndLocalServers;
+    if (to)
+        SetFocus(to);
+}
+
+void LeaveRemoteLists(void)
+{
+    HWND focus = GetFocus();
+    if (focus && (focus == g_hwndRemoteServers || focus == g_hwndRemotePrinters || focus == g_hwndRemoteJobs))
+        SetFocus(g_hwndLocalServers);
+}
+
+bool HighContrast(void)
+{
+    HIGHCONTRASTA hc;
+    hc.cbSize = sizeof hc;
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
+}

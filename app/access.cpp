@@ -20,7 +20,7 @@ const GUID kLiveSettingProperty = {0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36
 const int kLivePolite = 1; // LiveSetting's Polite
 
 struct ListName {
-    HWND *list;
+    int id;
     const wchar_t *name;
     int x, y; // the painted heading's place
 };
@@ -28,13 +28,21 @@ struct ListName {
 // The headings that a sighted user reads above each list; the remote panel's
 // say so, as the two panels are told apart by ear.
 const ListName kNames[] = {
-    {&g_hwndLocalServers, L"Server's Name", 50, 45},
-    {&g_hwndLocalPrinters, L"Printer's Share Name", 270, 45},
-    {&g_hwndLocalJobs, L"Jobs Running", 490, 45},
-    {&g_hwndRemoteServers, L"Remote Server's Name", 50, 250},
-    {&g_hwndRemotePrinters, L"Remote Printer's Share Name", 270, 250},
-    {&g_hwndRemoteJobs, L"Remote Jobs Running", 490, 250},
+    {IDC_LOCAL_SERVERS, L"Server's Name", 50, 45},
+    {IDC_LOCAL_PRINTERS, L"Printer's Share Name", 270, 45},
+    {IDC_LOCAL_JOBS, L"Jobs Running", 490, 45},
+    {IDC_REMOTE_SERVERS, L"Remote Server's Name", 50, 250},
+    {IDC_REMOTE_PRINTERS, L"Remote Printer's Share Name", 270, 250},
+    {IDC_REMOTE_JOBS, L"Remote Jobs Running", 490, 250},
 };
+
+const ListName *NameOf(int id)
+{
+    for (const ListName &n : kNames)
+        if (n.id == id)
+            return &n;
+    return NULL;
+}
 
 HWND s_hwndStatusRegion;          // holds the status message for screen readers
 HWND s_hwndFocus;                 // the list that had the focus when the window was left
@@ -68,29 +76,33 @@ void MarkLiveRegion(void)
 
 } // namespace
 
-void MakeListsAccessible(HWND hwnd)
+// Windows' oleacc names a list by the static just before it in z-order,
+// shown or not; Wine's by the list's own text. Both are given, so either
+// reads the same name. Made wide: the names go to the screen reader as
+// UTF-16 whatever the code page.
+void CreateListLabel(HWND hwnd, int id)
 {
-    for (const ListName &n : kNames) {
-        HWND list = *n.list;
-        if (!list)
-            continue;
-        // Windows' oleacc names a list by the static just before it in
-        // z-order, shown or not; Wine's by the list's own text. Both are
-        // given, so either reads the same name. Made wide: the names go to
-        // the screen reader as UTF-16 whatever the code page.
-        HWND label = CreateWindowExW(0, L"static", n.name, WS_CHILD | SS_LEFT | SS_NOPREFIX, n.x, n.y, 220, 16,
-                                     hwnd, (HMENU)(INT_PTR)IDC_LIST_NAME, g_hInstance, NULL);
-        HWND before = GetWindow(list, GW_HWNDPREV);
-        if (label)
-            SetWindowPos(label, before ? before : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        SetWindowTextW(list, n.name);
-        SetWindowLongPtrA(list, GWL_STYLE, GetWindowLongPtrA(list, GWL_STYLE) | WS_TABSTOP);
-    }
+    const ListName *n = NameOf(id);
+    if (n)
+        CreateWindowExW(0, L"static", n->name, WS_CHILD | SS_LEFT | SS_NOPREFIX, Scale(n->x), Scale(n->y),
+                        Scale(220), Scale(16), hwnd, (HMENU)(INT_PTR)IDC_LIST_NAME, g_hInstance, NULL);
+}
 
-    // One pixel on the window's background that draws nothing (its owner
-    // leaves WM_DRAWITEM to the default): UI Automation skips a hidden or
-    // empty window, and the status line keeps its own drawing. No prefix, so
-    // that a message with an ampersand gives the dialog manager no mnemonic.
+void MakeListReachable(HWND list, int id)
+{
+    const ListName *n = NameOf(id);
+    if (!list || !n)
+        return;
+    SetWindowTextW(list, n->name);
+    SetWindowLongPtrA(list, GWL_STYLE, GetWindowLongPtrA(list, GWL_STYLE) | WS_TABSTOP);
+}
+
+// One pixel on the window's background that draws nothing (its owner leaves
+// WM_DRAWITEM to the default): UI Automation skips a hidden or empty window,
+// and the status line keeps its own drawing. No prefix, so that a message
+// with an ampersand gives the dialog manager no mnemonic.
+void CreateStatusRegion(HWND hwnd)
+{
     s_hwndStatusRegion = CreateWindowExW(0, L"static", L"", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX,
                                          0, 0, 1, 1, hwnd, (HMENU)(INT_PTR)IDC_STATUS_REGION, g_hInstance, NULL);
 }

@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 // Sizes of the two text buffers that each call of MainWndProc gives its rows.
 #define CCH_ENTRY 100
 #define CCH_PRINTER_NAME 200
@@ -45,10 +49,23 @@ LRESULT GetListEntry(HWND hwndList, LRESULT index, char *buf, size_t cb);
 // entry can't be read.
 LRESULT GetSelectedEntry(HWND hwndList, char *buf, size_t cb);
 
-// Keyboard and screen readers (app/access.cpp). After the controls exist:
-// each list named and made a tab stop, and the control that speaks the
-// status line.
-void MakeListsAccessible(HWND hwnd);
+// Display scale (app/dpi.cpp). The layout's numbers are pixels at 96 DPI;
+// Scale gives one at the main window's DPI, g_uDpi.
+int Scale(int v);
+UINT WindowDpi(HWND hwnd);
+// The font of the window's text at g_uDpi: null at the system DPI, where a
+// device context's default font is right; else the system font made for it,
+// which UseLayoutFont gives the lists too.
+HFONT LayoutFont(void);
+void UseLayoutFont(HWND hwndLists[], int count);
+void ReleaseLayoutFont(void);
+
+// Keyboard and screen readers (app/access.cpp). A list's hidden label is made
+// just before the list, which is then named and made a tab stop; then the
+// control that speaks the status line.
+void CreateListLabel(HWND hwnd, int id);
+void MakeListReachable(HWND list, int id);
+void CreateStatusRegion(HWND hwnd);
 // Each status message goes to screen readers; the wipe empties it silently.
 void AnnounceStatus(const char *text);
 void SilenceStatus(void);

@@ -43,23 +43,38 @@ const Label kLowerLabels[] = {
 const Label kCollapsedStatusLabel = {20, 245, "Status :"};
 const Label kExpandedStatusLabel = {20, 450, "Status :"};
 
+HWND s_hwndControls[sizeof kControls / sizeof kControls[0]]; // as created, for a new DPI
+
 void DrawLabel(HDC hdc, const Label &label)
 {
-    TextOutA(hdc, label.x, label.y, label.text, (int)strlen(label.text));
+    TextOutA(hdc, Scale(label.x), Scale(label.y), label.text, (int)strlen(label.text));
+}
+
+void UseListFont(void)
+{
+    HWND lists[] = {g_hwndLocalServers, g_hwndLocalPrinters, g_hwndLocalJobs,
+                    g_hwndRemoteServers, g_hwndRemotePrinters, g_hwndRemoteJobs};
+    UseLayoutFont(lists, 6);
 }
 
 void OnCreate(HWND hwnd)
 {
     SetTimer(hwnd, TIMER_CLOCK, 1000, NULL);
-    MoveWindow(hwnd, 0, 0, MAIN_WIDTH, COLLAPSED_HEIGHT, TRUE);
+    g_uDpi = WindowDpi(hwnd);
+    MoveWindow(hwnd, 0, 0, Scale(MAIN_WIDTH), Scale(COLLAPSED_HEIGHT), TRUE);
 
-    for (const Control &c : kControls) {
-        HWND h = CreateWindowExA(c.exStyle, c.className, NULL, c.style, c.x, c.y, c.width, c.height,
-                                 hwnd, (HMENU)(INT_PTR)c.id, g_hInstance, NULL);
+    for (size_t i = 0; i < sizeof kControls / sizeof kControls[0]; ++i) {
+        const Control &c = kControls[i];
+        CreateListLabel(hwnd, c.id);
+        HWND h = CreateWindowExA(c.exStyle, c.className, NULL, c.style, Scale(c.x), Scale(c.y), Scale(c.width),
+                                 Scale(c.height), hwnd, (HMENU)(INT_PTR)c.id, g_hInstance, NULL);
         if (c.handle)
             *c.handle = h;
+        s_hwndControls[i] = h;
+        MakeListReachable(h, c.id);
     }
-    MakeListsAccessible(hwnd);
+    CreateStatusRegion(hwnd);
+    UseListFont();
 
     FillLocalServerList(hwnd, g_hwndLocalServers);
 }
@@ -67,7 +82,23 @@ void OnCreate(HWND hwnd)
 // Any sizing snaps the window back to its layout's size at the top left.
 void OnSize(HWND hwnd)
 {
-    MoveWindow(hwnd, 0, 0, MAIN_WIDTH, g_bRemoteHidden ? COLLAPSED_HEIGHT : EXPANDED_HEIGHT, TRUE);
+    MoveWindow(hwnd, 0, 0, Scale(MAIN_WIDTH), Scale(g_bRemoteHidden ? COLLAPSED_HEIGHT : EXPANDED_HEIGHT), TRUE);
+}
+
+// Dragged onto a monitor of another scale, or the scale changed: the layout
+// at the new DPI. The window goes back to 0,0 rather than to the place that
+// the message suggests, so on a second monitor it returns to the first, whose
+// DPI change ends there.
+void OnDpiChanged(HWND hwnd, WPARAM wParam)
+{
+    g_uDpi = HIWORD(wParam);
+    UseListFont(); // first: a list trims its height by its rows
+    for (size_t i = 0; i < sizeof kControls / sizeof kControls[0]; ++i) {
+        const Control &c = kControls[i];
+        MoveWindow(s_hwndControls[i], Scale(c.x), Scale(c.y), Scale(c.width), Scale(c.height), FALSE);
+    }
+    OnSize(hwnd);
+    InvalidateRect(hwnd, NULL, TRUE);
 }
 
 void OnPaint(HWND hwnd)
@@ -75,6 +106,7 @@ void OnPaint(HWND hwnd)
     PAINTSTRUCT ps;
     HDC hdc = BeginPaint(hwnd, &ps);
     if (hdc) {
+        HGDIOBJ oldFont = LayoutFont() ? SelectObject(hdc, LayoutFont()) : NULL;
         SetBkColor(hdc, GetSysColor(COLOR_MENU));
         // Black on the menu colour, unless a contrast theme gives the colours.
         SetTextColor(hdc, HighContrast() ? GetSysColor(COLOR_MENUTEXT) : RGB(0, 0, 0));
@@ -87,6 +119,8 @@ void OnPaint(HWND hwnd)
                 DrawLabel(hdc, label);
             DrawLabel(hdc, kExpandedStatusLabel);
         }
+        if (oldFont)
+            SelectObject(hdc, oldFont);
     }
     EndPaint(hwnd, &ps);
 }
@@ -155,7 +189,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
         RestoreListFocus();
         break;
+    case WM_DPICHANGED:
+        OnDpiChanged(hwnd, wParam);
+        break;
     case WM_DESTROY:
+        ReleaseLayoutFont();
         ReleaseAccessibility();
         PostQuitMessage(0);
         break;

@@ -2,6 +2,7 @@
 
 HINSTANCE g_hInstance;
 HWND g_hwndMain;
+UINT g_uDpi = 96;
 int g_bRemoteHidden = 1;
 HWND g_hwndLocalServers;
 HWND g_hwndLocalPrinters;

@@ -6,6 +6,7 @@
 
 extern HINSTANCE g_hInstance;         // module instance, for windows, dialogs and resources
 extern HWND g_hwndMain;               // the main window, for the dialog manager's keys
+extern UINT g_uDpi;                   // the main window's DPI; the layout's numbers are at 96
 extern int g_bRemoteHidden;           // 1 while the remote panel is hidden (collapsed layout)
 extern HWND g_hwndLocalServers;       // local panel: server list
 extern HWND g_hwndLocalPrinters;      // local panel: printer list (share names)

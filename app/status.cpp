@@ -28,6 +28,7 @@ void DrawClock(HDC hdc)
     // A contrast theme's menu colour may be black: text and frame then take
     // its menu text colour.
     HPEN pen = HighContrast() ? CreatePen(PS_SOLID, 0, GetSysColor(COLOR_MENUTEXT)) : NULL;
+    HGDIOBJ oldFont = LayoutFont() ? SelectObject(hdc, LayoutFont()) : NULL;
     SetBkColor(hdc, menu);
     SetTextColor(hdc, pen ? GetSysColor(COLOR_MENUTEXT) : kClockColour);
     HBRUSH brush = CreateSolidBrush(menu);
@@ -35,8 +36,11 @@ void DrawClock(HDC hdc)
     HGDIOBJ oldPen = pen ? SelectObject(hdc, pen) : NULL;
     // The frame, drawn with that pen or the default one, also wipes the
     // previous time.
-    Rectangle(hdc, kClockFrame.left, kClockFrame.top, kClockFrame.right, kClockFrame.bottom);
-    TextOutA(hdc, kClockFrame.left + 1, kClockFrame.top + 1, szClock, (int)strlen(szClock));
+    Rectangle(hdc, Scale(kClockFrame.left), Scale(kClockFrame.top), Scale(kClockFrame.right),
+              Scale(kClockFrame.bottom));
+    TextOutA(hdc, Scale(kClockFrame.left + 1), Scale(kClockFrame.top + 1), szClock, (int)strlen(szClock));
+    if (oldFont)
+        SelectObject(hdc, oldFont);
     if (pen) {
         SelectObject(hdc, oldPen);
         DeleteObject(pen);
@@ -55,7 +59,7 @@ void WipeStatusBand(HWND hwnd, HDC hdc)
     HGDIOBJ oldPen = SelectObject(hdc, pen);
     // The band of the layout current now, not of the one the text was drawn in.
     const RECT &band = g_bRemoteHidden ? kCollapsedBand : kExpandedBand;
-    Rectangle(hdc, band.left, band.top, band.right, band.bottom);
+    Rectangle(hdc, Scale(band.left), Scale(band.top), Scale(band.right), Scale(band.bottom));
     SelectObject(hdc, oldPen);
     SelectObject(hdc, oldBrush);
     DeleteObject(pen);
@@ -91,7 +95,10 @@ int ShowStatus(HWND hwnd, const char *text, int kind)
             SetBkColor(hdc, GetSysColor(COLOR_MENU));
             SetTextColor(hdc, kind == STATUS_ERROR ? kErrorColour : kInfoColour);
         }
-        DrawCodePageText(hdc, 80, g_bRemoteHidden ? 245 : 450, text);
+        HGDIOBJ oldFont = LayoutFont() ? SelectObject(hdc, LayoutFont()) : NULL;
+        DrawCodePageText(hdc, Scale(80), Scale(g_bRemoteHidden ? 245 : 450), text);
+        if (oldFont)
+            SelectObject(hdc, oldFont);
         ReleaseDC(hwnd, hdc);
     }
     AnnounceStatus(text);

@@ -265,3 +265,47 @@ TEST_F(StatusTest, StatusAndClockGiveBackEverything)
     EXPECT_EQ(fake::gdi().made - made, fake::gdi().deleted - deleted);
     EXPECT_TRUE(fake::gdi().live.empty());
 }
+
+// Each message is the text of a shown one-pixel control, announced as a live
+// region; the wipe empties it without a word.
+TEST_F(StatusTest, StatusIsAnnouncedAndSilencedAtTheWipe)
+{
+    HWND region = GetDlgItem(hwnd, IDC_STATUS_REGION);
+    RECT r = {};
+    GetWindowRect(region, &r);
+    EXPECT_TRUE(IsWindowVisible(region) && r.right - r.left == 1 && r.bottom - r.top == 1);
+    char text[64] = "";
+    for (const char *message : {"Default Printer is  \\\\PS1\\Laser5", "No Jobs in Queue", ""}) {
+        ShowStatus(hwnd, message, STATUS_INFO);
+        GetWindowTextA(region, text, sizeof text);
+        EXPECT_STREQ(message, text);
+        ASSERT_FALSE(fake::user().winEvents.empty());
+        EXPECT_TRUE(fake::user().winEvents.back() == std::make_pair(DWORD{0x8019}, region)); // live region changed
+    }
+    size_t events = fake::user().winEvents.size();
+    ShowStatus(hwnd, "No Printers Available", STATUS_ERROR);
+    SendMessageA(hwnd, WM_TIMER, TIMER_STATUS, 0);
+    EXPECT_EQ(0, GetWindowTextA(region, text, sizeof text));
+    EXPECT_EQ(events + 1, fake::user().winEvents.size());
+}
+
+// A contrast theme's colours for every text and the clock's frame, so that
+// none vanishes into a black menu colour; its pen is given back too.
+TEST_F(StatusTest, ContrastThemeTakesTheSystemColours)
+{
+    const COLORREF menuText = RGB(255, 255, 0), window = RGB(1, 2, 3), windowText = RGB(250, 251, 252);
+    fake::user().sysColours = {{COLOR_MENUTEXT, menuText}, {COLOR_WINDOW, window}, {COLOR_WINDOWTEXT, windowText}};
+    fake::user().highContrast = true;
+    fake::gdi().live.clear();
+    RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    SendMessageA(hwnd, WM_TIMER, TIMER_CLOCK, 0);
+    ShowStatus(hwnd, "Fail to access the printer", STATUS_ERROR);
+    const std::vector<fake::TextCall> &t = fake::gdi().texts;
+    ASSERT_EQ(6u, t.size()); // four labels, the clock, the message
+    for (const fake::TextCall &label : std::vector<fake::TextCall>(t.begin(), t.end() - 1))
+        EXPECT_TRUE(label.textColour == menuText && label.backColour == kMenu) << label.text;
+    EXPECT_TRUE(t.back().textColour == windowText && t.back().backColour == window);
+    ASSERT_EQ(1u, fake::gdi().rects.size());
+    EXPECT_EQ(menuText, fake::gdi().rects[0].penColour);
+    EXPECT_TRUE(fake::gdi().live.empty());
+}

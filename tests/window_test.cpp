@@ -261,3 +261,41 @@ TEST_F(WindowTest, StartupDestroyPostsQuitWithZero)
     EXPECT_TRUE(TakeQuit(&code));
     EXPECT_EQ(0u, code);
 }
+
+// A monitor of another scale: the window, its lists and labels at the new
+// DPI, in one round of moves to 0,0, and the lists given the font made for
+// it; back at the system DPI, that font is deleted. (125%: 144 DPI would
+// need a larger screen than the tests' 1024 by 768.)
+TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
+{
+    Open();
+    fake::gdi().live.clear();
+    RECT suggested = {1024, 0, 1974, 400}; // on a monitor to the right
+    for (int dpi : {120, 96}) {
+        SCOPED_TRACE("DPI " + std::to_string(dpi));
+        auto at = [&](int v) { return MulDiv(v, dpi, 96); };
+        fake::Events().clear();
+        fake::gdi().texts.clear();
+        SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&suggested);
+        UpdateWindow(hwnd);
+        RECT r = WindowRect(hwnd);
+        EXPECT_TRUE(r.left == 0 && r.top == 0 && r.right == at(760) && r.bottom == at(320));
+        for (const std::string &e : fake::Events())
+            if (e.rfind("MoveWindow 0,0", 0) == 0) {
+                EXPECT_EQ("MoveWindow 0,0 " + std::to_string(at(760)) + "x" + std::to_string(at(320)), e);
+            }
+        for (const ExpectedControl &c : kControls) {
+            HWND h = GetDlgItem(hwnd, c.id);
+            GetWindowRect(h, &r);
+            MapWindowPoints(NULL, hwnd, (POINT *)&r, 2);
+            EXPECT_TRUE(r.left == at(c.x) && r.top == at(c.y) && r.right - r.left == at(c.width)) << c.id;
+            EXPECT_TRUE(r.bottom - r.top <= at(c.height) && r.bottom - r.top > at(c.height) / 2) << c.id;
+            if (c.className[0] == 'l') {
+                EXPECT_EQ(dpi != 96, SendMessageA(h, WM_GETFONT, 0, 0) != 0) << c.id;
+            }
+        }
+        ASSERT_EQ(4u, fake::gdi().texts.size());
+        EXPECT_TRUE(fake::gdi().texts[1].x == at(270) && fake::gdi().texts[3].y == at(245));
+    }
+    EXPECT_TRUE(fake::gdi().live.empty());
+}

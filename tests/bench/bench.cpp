@@ -217,6 +217,8 @@ int main(int argc, char **argv)
     fake::user().timers.reserve(200000);
     fake::user().defWindowProc.clear();
     fake::user().defWindowProc.reserve(200000);
+    fake::user().winEvents.clear();
+    fake::user().winEvents.reserve(200000);
     fake::Events().clear();
     fake::Events().reserve(400000);
     DWORD handles0 = 0, handles1 = 0;
@@ -231,6 +233,7 @@ int main(int argc, char **argv)
             fake::gdi().rects.clear();
             fake::user().timers.clear();
             fake::user().defWindowProc.clear();
+            fake::user().winEvents.clear();
             fake::Events().clear();
         }
         SendMessageA(hwnd, WM_TIMER, TIMER_STATUS, 0);

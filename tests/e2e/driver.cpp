@@ -5,6 +5,7 @@
 //
 //   e2e_driver.exe ZELVANE_EXE ARTIFACT_DIR HOST PRINT_FILE FOREIGN_FILE
 //   e2e_driver.exe --share QUEUE...  only shares CUPS queues under their names
+//   e2e_driver.exe --scale ZELVANE_EXE ARTIFACT_DIR  the window at the display's DPI
 //
 // FOREIGN_FILE, and some of the queues, have names outside the driver's code
 // page: it takes its arguments from the wide command line and calls the W
@@ -517,6 +518,62 @@ void KeyboardAndScreenReader(const Zelvane &z, const std::string &queue)
           "the announcing control leaves the window's background as it was");
 }
 
+// The window at a display scale other than 100%: every place of the layout
+// at the DPI, and each text whole there, in the font of that DPI.
+int ScaledWindow(const std::string &exe, const std::string &artifacts)
+{
+    HDC screen = GetDC(NULL);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(screen, &tm); // the system font at this DPI
+    ReleaseDC(NULL, screen);
+    auto at = [&](int v) { return MulDiv(v, dpi, 96); };
+    auto text = [&](int x, int y, int width) { return RECT{at(x), at(y), at(x + width), at(y) + tm.tmHeight}; };
+    const COLORREF menu = GetSysColor(COLOR_MENU);
+    Zelvane z = Start(exe);
+    Check(z.main != NULL, "zelvane.exe shows its window at " + std::to_string(dpi) + " DPI");
+    if (!z.main)
+        return 1;
+    auto placed = [&](int height) {
+        RECT r = WindowRect(z.main), client = {};
+        GetClientRect(z.main, &client);
+        return r.left == 0 && r.top == 0 && r.right == at(760) && r.bottom == at(height) &&
+               client.bottom >= at(height == 320 ? 245 : 450) + tm.tmHeight; // "Status :" whole
+    };
+    auto lists = [&](int first, int y) {
+        for (int i = 0; i < 3; ++i) {
+            HWND list = GetDlgItem(z.main, first + i);
+            RECT r = WindowRect(list);
+            MapWindowPoints(NULL, z.main, (POINT *)&r, 2);
+            int row = (int)SendMessageW(list, LB_GETITEMHEIGHT, 0, 0);
+            if (r.left != at(50 + 220 * i) || r.top != at(y) || r.right - r.left != at(220) ||
+                r.bottom - r.top > at(140) || r.bottom - r.top <= at(140) - row)
+                return false;
+        }
+        return true;
+    };
+    Check(WaitFor([&] { return placed(320); }), "the window is " + std::to_string(at(760)) + " by " +
+                                                  std::to_string(at(320)) + " at 0,0, Status : within it");
+    Check(lists(IDC_LOCAL_SERVERS, 70), "the local lists stand at their scaled places");
+    Shot shot;
+    Check(CaptureDrawn(&shot, z.main, at(760), at(530),
+                       {{text(50, 45, 100), menu}, {text(490, 45, 90), menu}, {text(20, 245, 50), menu}, {text(653, 5, 76), menu}}) &&
+              !RegionShows(shot, z.main, {at(731), at(5), at(760), at(22)}, kBlack),
+          "the headings, Status : and the clock are drawn at their scaled places, the clock within its frame");
+    SaveBmp(shot, artifacts + "\\scaled.bmp");
+    PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
+    Check(WaitFor([&] { return placed(530) && lists(IDC_REMOTE_SERVERS, 280); }),
+          "expanded: " + std::to_string(at(760)) + " by " + std::to_string(at(530)) + ", the remote lists at their places");
+    PostMessageW(z.main, WM_COMMAND, IDM_SHOW_DEFAULT, 0);
+    Check(CaptureDrawn(&shot, z.main, at(760), at(530), {{text(250, 250, 100), menu}, {text(20, 450, 50), menu}}) &&
+              WaitFor([&] { return RegionShows(Capture(at(760), at(530)), z.main, text(80, 450, 300), kDarkBlue); }),
+          "the lower headings, Status : and a status message at their scaled places");
+    PostMessageW(z.main, WM_CLOSE, 0, 0);
+    Check(ExitCode(z) == 0, "closing the window ends with exit code 0");
+    printf("%d passed, %d failed\n", g_passed, g_failed);
+    return g_failed ? 1 : 0;
+}
+
 int main()
 {
     const std::vector<std::string> argv = Arguments();
@@ -526,6 +583,9 @@ int main()
             all = ShareQueue(argv[i]) && all;
         return all ? 0 : 1;
     }
+    SetProcessDPIAware(); // the screen's own pixels, where Wine would scale an unaware program
+    if (argv.size() == 4 && argv[1] == "--scale")
+        return ScaledWindow(argv[2], argv[3]);
     if (argv.size() < 6) {
         fprintf(stderr, "usage: e2e_driver ZELVANE_EXE ARTIFACT_DIR HOST PRINT_FILE FOREIGN_FILE\n");
         return 2;

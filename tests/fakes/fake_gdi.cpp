@@ -81,6 +81,16 @@ HPEN WINAPI FakeCreatePen(int style, int width, COLORREF colour)
     return h;
 }
 
+HFONT WINAPI FakeCreateFontIndirectA(const LOGFONTA *lf)
+{
+    HFONT h = REAL("gdi32.dll", CreateFontIndirectA)(lf);
+    if (h) {
+        fake::gdi().live.insert(h);
+        ++fake::gdi().made;
+    }
+    return h;
+}
+
 BOOL WINAPI FakeDeleteObject(HGDIOBJ h)
 {
     fake::gdi().live.erase(h);
@@ -97,4 +107,5 @@ decltype(&FakeRectangle) __imp_Rectangle = FakeRectangle;
 decltype(&FakeCreateSolidBrush) __imp_CreateSolidBrush = FakeCreateSolidBrush;
 decltype(&FakeCreatePen) __imp_CreatePen = FakeCreatePen;
 decltype(&FakeDeleteObject) __imp_DeleteObject = FakeDeleteObject;
+decltype(&FakeCreateFontIndirectA) __imp_CreateFontIndirectA = FakeCreateFontIndirectA;
 }

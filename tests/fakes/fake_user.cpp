@@ -37,6 +37,9 @@ DWORD WINAPI FakeGetSysColor(int index)
 {
     if (index == COLOR_MENU && fake::user().menuColour)
         return *fake::user().menuColour;
+    auto set = fake::user().sysColours.find(index);
+    if (set != fake::user().sysColours.end())
+        return set->second;
     return REAL("user32.dll", GetSysColor)(index);
 }
 
@@ -103,9 +106,25 @@ HWND WINAPI FakeCreateWindowExA(DWORD exStyle, LPCSTR cls, LPCSTR text, DWORD st
     return result;
 }
 
+BOOL WINAPI FakeSystemParametersInfoA(UINT action, UINT param, PVOID value, UINT winIni)
+{
+    if (action != SPI_GETHIGHCONTRAST || !fake::user().highContrast) // Wine's is always off
+        return REAL("user32.dll", SystemParametersInfoA)(action, param, value, winIni);
+    ((HIGHCONTRASTA *)value)->dwFlags = HCF_HIGHCONTRASTON;
+    return TRUE;
+}
+
+void WINAPI FakeNotifyWinEvent(DWORD event, HWND hwnd, LONG object, LONG child)
+{
+    fake::user().winEvents.push_back({event, hwnd});
+    REAL("user32.dll", NotifyWinEvent)(event, hwnd, object, child);
+}
+
 } // namespace
 
 extern "C" {
+decltype(&FakeSystemParametersInfoA) __imp_SystemParametersInfoA = FakeSystemParametersInfoA;
+decltype(&FakeNotifyWinEvent) __imp_NotifyWinEvent = FakeNotifyWinEvent;
 decltype(&FakeCreateWindowExA) __imp_CreateWindowExA = FakeCreateWindowExA;
 decltype(&FakeGetDC) __imp_GetDC = FakeGetDC;
 decltype(&FakeReleaseDC) __imp_ReleaseDC = FakeReleaseDC;

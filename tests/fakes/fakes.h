@@ -38,7 +38,7 @@ struct RectCall {
 struct Gdi {
     std::vector<TextCall> texts;
     std::vector<RectCall> rects;
-    std::set<HGDIOBJ> live; // brushes and pens made and not yet deleted
+    std::set<HGDIOBJ> live; // brushes, pens and fonts made and not yet deleted
     long made = 0, deleted = 0;
     std::function<void(const TextCall &)> onText; // runs as each text is drawn
 };
@@ -80,6 +80,9 @@ struct User {
     long getDC = 0, releaseDC = 0;
     std::vector<CreateCall> creates;
     std::optional<COLORREF> menuColour;       // answer for COLOR_MENU
+    std::map<int, COLORREF> sysColours;       // answers for other indexes
+    bool highContrast = false;                // SPI_GETHIGHCONTRAST's answer
+    std::vector<std::pair<DWORD, HWND>> winEvents; // NotifyWinEvent's event and window
     std::vector<UINT> defWindowProc;          // messages passed on
     std::vector<TimerCall> timers;
     std::vector<MessageBoxCall> messageBoxes;

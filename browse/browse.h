@@ -41,6 +41,11 @@ void ReleasePrinterRecords(PrinterRecords *pr);
 // letter case not counting.
 void AddServerEntry(HWND hwndList, const char *entry);
 
+// Adds the print servers that publish printers in the machine's directory
+// domain, if it is in one. The list is emptied before the first add unless
+// *emptied says it was; *emptied then says so.
+void FillDirectoryServers(HWND hwndList, bool *emptied);
+
 // "\\" and this machine's name, cut to fit cb bytes.
 void ComposeLocalMachineEntry(char *buf, size_t cb);
 

@@ -8,15 +8,14 @@
 int FillRemoteServerList(HWND hwndOwner, HWND hwndList)
 {
     (void)hwndOwner;
+    bool emptied = false; // the list keeps its entries when nothing is found
     PrinterRecords pr = EnumPrinterRecords(PRINTER_ENUM_REMOTE, NULL, 1);
-    if (pr.count == 0) { // nothing found: the list stays as it was
-        ReleasePrinterRecords(&pr);
-        return 1;
+    if (pr.count) {
+        SendMessageA(hwndList, LB_RESETCONTENT, 0, 0);
+        BeginListFill(hwndList);
+        emptied = true;
     }
-
-    SendMessageA(hwndList, LB_RESETCONTENT, 0, 0);
     const PRINTER_INFO_1A *records = (const PRINTER_INFO_1A *)pr.records;
-    BeginListFill(hwndList);
     for (DWORD i = 0; i < pr.count; ++i) {
         char szServer[200];
         char szEntry[202];
@@ -24,9 +23,13 @@ int FillRemoteServerList(HWND hwndOwner, HWND hwndList)
         ComposeText(szEntry, sizeof szEntry, "\\\\", szServer);
         AddServerEntry(hwndList, szEntry);
     }
-    EndListFill(hwndList);
-
     ReleasePrinterRecords(&pr);
+
+    // The browse list is gone from current networks; a domain's print
+    // servers are in its directory.
+    FillDirectoryServers(hwndList, &emptied);
+    if (emptied)
+        EndListFill(hwndList);
     return 1;
 }
 

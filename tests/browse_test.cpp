@@ -210,6 +210,51 @@ TEST_F(BrowseTest, RemoteServerRowEmptiesItsPanelOnly)
     EXPECT_TRUE(StatusTexts().empty());
 }
 
+// The domain's print servers beside the browse's: each once, by its short
+// name cut to fit, over pages of a thousand; nothing found, or no domain,
+// keeps the list. Every answer of the directory is given back.
+TEST_F(BrowseTest, RemoteServersFromTheDirectory)
+{
+    std::vector<std::wstring> many;
+    for (int i = 0; i < 2500; ++i)
+        many.push_back(L"S" + std::to_wstring(10000 + i)); // no name begins another
+    const std::string cut = "\\\\" + std::string(199, 'x');
+    struct Case {
+        const char *what;
+        bool browsed;
+        const wchar_t *domain;
+        std::vector<std::wstring> names;
+        Names want; // or, with many names, the first of them
+    } cases[] = {
+        {"browse and directory", true, L"corp.example", {L"RS", L"ps2", L"PS2", L"rs", L"PS3"}, {"\\\\ps2", "\\\\PS3", "\\\\RS"}},
+        {"three pages", false, L"corp.example", many, {"\\\\S10000"}},
+        {"a name longer than an entry", false, L"corp.example", {std::wstring(300, L'x')}, {cut}},
+        {"nothing found", false, L"corp.example", {}, {"\\\\OLD"}},
+        {"no domain", false, L"", {L"PS9"}, {"\\\\OLD"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        fake::spooler().answers[16] = c.browsed ? std::vector<fake::Printer>{Browsed("\\\\RS\\P,drv,c")}
+                                                : std::vector<fake::Printer>{};
+        fake::directory() = fake::Directory();
+        fake::directory().domain = c.domain;
+        fake::directory().names = c.names;
+        SendMessageA(g_hwndRemoteServers, LB_RESETCONTENT, 0, 0);
+        SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM) "\\\\OLD");
+        Command(IDM_SHOW_REMOTE);
+        Names got = Entries(g_hwndRemoteServers);
+        if (c.names.size() > 1000) {
+            EXPECT_EQ(c.names.size(), got.size());
+            got.resize(1);
+        }
+        EXPECT_EQ(c.want, got);
+        EXPECT_EQ(c.domain[0] ? 1u : 0u, fake::directory().hosts.size());
+        EXPECT_EQ(fake::directory().taken, fake::directory().given);
+        EXPECT_EQ((long)fake::directory().hosts.size(), fake::directory().unbinds);
+        Command(IDM_SHOW_REMOTE);
+    }
+}
+
 // --- the selected printer's path ---------------------------------------------
 
 TEST_F(BrowseTest, PathFromTheSelectionsOfOnePanel)

@@ -17,6 +17,7 @@ void ResetAll()
     kernel() = Kernel();
     winsock() = Winsock();
     shell() = Shell();
+    directory() = Directory();
     ResetSpooler();
 }
 

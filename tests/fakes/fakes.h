@@ -139,6 +139,16 @@ struct Shell {
 };
 Shell &shell();
 
+// --- kernel32's DNS domain and wldap32 -------------------------------------
+struct Directory {
+    std::wstring domain;                      // none: the machine is in no domain
+    std::wstring base = L"DC=corp,DC=example"; // the root's defaultNamingContext
+    std::vector<std::wstring> names;          // shortServerName of each printQueue
+    std::vector<std::wstring> hosts;          // each ldap_initW's host
+    long taken = 0, given = 0, unbinds = 0;   // messages and value arrays; connections closed
+};
+Directory &directory();
+
 } // namespace fake
 
 #endif

@@ -10,7 +10,8 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 
 for p in make cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
          wine wine64 fonts-wine xvfb googletest imagemagick x11-utils cups cups-client cups-bsd \
-         xauth clang libclang-rt-dev nsis osslsigncode openssl python3 python3-jsonschema python3-yaml git; do
+         xauth clang libclang-rt-dev nsis osslsigncode openssl python3 python3-jsonschema python3-yaml git \
+         slapd ldap-utils iproute2 util-linux; do
     have "$p" || need+=("$p")
 done
 
@@ -25,7 +26,15 @@ SUDO=
 export DEBIAN_FRONTEND=noninteractive
 # apt's own chatter goes to a log, shown only when the install fails.
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+# slapd serves the directory test in a network of its own; its package would
+# also start the machine's own directory server, which nothing here wants.
+guard=
+if [ ! -e /usr/sbin/policy-rc.d ] && printf '%s\n' "${need[@]}" | grep -qx slapd; then
+    guard=/usr/sbin/policy-rc.d
+    printf '#!/bin/sh\nexit 101\n' | $SUDO tee "$guard" >/dev/null
+    $SUDO chmod +x "$guard"
+fi
+trap 'rm -f "$log"; [ -z "$guard" ] || $SUDO rm -f "$guard"' EXIT
 if ! { $SUDO apt-get update -qq && $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"; } >"$log" 2>&1; then
     cat "$log" >&2
     echo "Installing the packages above failed" >&2

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs a test many times in a row, each from a cold page cache when run as
 # root, and says how many runs passed:
-#   stress.sh e2e BUILD RUNS    the end-to-end test, with every core busy
+#   stress.sh e2e BUILD RUNS    the end-to-end tests, with every core busy
 #   stress.sh test BUILD RUNS   every test of make test, as make test runs them
 # As in make test, where the sessions and the fuzzers run beside it, the
 # end-to-end test runs beside one CPU-bound loop per core, at ordinary
@@ -21,8 +21,9 @@ rm -rf "$out"
 mkdir -p "$out"
 
 if [ "$kind" = e2e ]; then
-    what="the end-to-end test (beside $(nproc) CPU-bound loops)"
-    run=("$root/tests/e2e/e2e.sh" "$BUILD")
+    what="the end-to-end tests, the directory's included (beside $(nproc) CPU-bound loops)"
+    both() { "$root/tests/e2e/e2e.sh" "$BUILD" && "$root/tests/e2e/directory.sh" "$BUILD"; }
+    run=(both)
     loads=()
     for _ in $(seq 1 "$(nproc)"); do
         (while :; do :; done) &

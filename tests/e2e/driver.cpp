@@ -6,6 +6,8 @@
 //   e2e_driver.exe ZELVANE_EXE ARTIFACT_DIR HOST PRINT_FILE FOREIGN_FILE
 //   e2e_driver.exe --share QUEUE...  only shares CUPS queues under their names
 //   e2e_driver.exe --scale ZELVANE_EXE ARTIFACT_DIR  the window at the display's DPI
+//   e2e_driver.exe --directory ZELVANE_EXE listed|silent  the remote panel in a
+//                  domain whose directory answers (tests/e2e/directory.sh) or not
 //
 // FOREIGN_FILE, and some of the queues, have names outside the driver's code
 // page: it takes its arguments from the wide command line and calls the W
@@ -574,6 +576,44 @@ int ScaledWindow(const std::string &exe, const std::string &artifacts)
     return g_failed ? 1 : 0;
 }
 
+// The remote panel of a domain member: the print servers that the domain's
+// directory publishes, or, when it says nothing, the panel all the same.
+int DirectoryServers(const std::string &exe, bool answers)
+{
+    Zelvane z = Start(exe);
+    Check(z.main != NULL, "zelvane.exe shows its window in the domain");
+    if (!z.main)
+        return 1;
+    HWND servers = GetDlgItem(z.main, IDC_REMOTE_SERVERS);
+    DWORD asked = GetTickCount();
+    PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
+    bool shown = WaitFor([&] { return WindowRect(z.main).bottom == 530; }, 30000);
+    DWORD took = GetTickCount() - asked;
+    std::vector<std::string> e = Entries(servers);
+    auto once = [&](const std::string &s) { return std::count(e.begin(), e.end(), "\\\\" + s) == 1; };
+    if (answers) {
+        Check(shown && once("PS-ALPHA") && once("PS-BETA") && once("SERWER-\u0141\u00d3D\u0179"),
+              "Show Remote Servers lists the directory's servers once each, one with three printers (" +
+                  std::to_string(took) + " ms)");
+        Check(once(std::string(199, 'L')), "a short name longer than an entry is cut to fit it");
+        bool all = e.size() == 1104;
+        for (int i = 0; i < 1100 && all; ++i) {
+            char name[16];
+            snprintf(name, sizeof name, "BULK-%04d", i);
+            all = once(name);
+        }
+        Check(all, "all 1,100 servers past the size limit of 1,000 a search, page by page (" +
+                       std::to_string(e.size()) + " entries)");
+    } else {
+        Check(shown && took < 5000 && e.empty(),
+              "the directory stopped: the panel opens within 5 s, empty (" + std::to_string(took) + " ms)");
+    }
+    PostMessageW(z.main, WM_CLOSE, 0, 0);
+    Check(ExitCode(z) == 0, "closing the window ends with exit code 0");
+    printf("%d passed, %d failed\n", g_passed, g_failed);
+    return g_failed ? 1 : 0;
+}
+
 int main()
 {
     const std::vector<std::string> argv = Arguments();
@@ -586,6 +626,8 @@ int main()
     SetProcessDPIAware(); // the screen's own pixels, where Wine would scale an unaware program
     if (argv.size() == 4 && argv[1] == "--scale")
         return ScaledWindow(argv[2], argv[3]);
+    if (argv.size() == 4 && argv[1] == "--directory")
+        return DirectoryServers(argv[2], argv[3] == "listed");
     if (argv.size() < 6) {
         fprintf(stderr, "usage: e2e_driver ZELVANE_EXE ARTIFACT_DIR HOST PRINT_FILE FOREIGN_FILE\n");
         return 2;
@@ -636,8 +678,9 @@ int main()
     Check(CaptureDrawn(&expanded, z.main, 760, 530, {{{100, 250, 150, 267}, menu}, {{20, 450, 75, 467}, menu}}),
           "the lower labels and Status : at 20,450 are drawn");
     SaveBmp(expanded, artifacts + "\\expanded.bmp");
-    Check(WaitFor([&] { return WindowRect(z.main).bottom == 530 && IsWindowVisible(remoteServers); }),
-          "the remote lists are shown");
+    Check(WaitFor([&] { return WindowRect(z.main).bottom == 530 && IsWindowVisible(remoteServers); }) &&
+              Entries(remoteServers).empty(),
+          "the remote lists are shown, empty: Wine's browse finds nothing, and this host is in no domain");
     PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
     Check(WaitFor([&] {
               return WindowRect(z.main).bottom == 320 && !IsWindowVisible(remoteServers);

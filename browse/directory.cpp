@@ -12,6 +12,7 @@ namespace {
 
 const ULONG kPageSize = 1000;  // Active Directory's MaxPageSize
 const LONG kAnswerSeconds = 2; // for the connection, and again for the first answer
+const LONG kPageSeconds = 5;   // for each page, once the directory has answered
 const int kCchName = 199;      // the most that an entry's server part holds
 
 // Wine's wldap32 crashes on a Negotiate bind without credentials, and its
@@ -83,7 +84,7 @@ void FillDirectoryServers(HWND hwndList, bool *emptied)
     ULONG version = LDAP_VERSION3;
     ldap_set_optionW(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
     ldap_set_optionW(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
-    l_timeval wait = {kAnswerSeconds, 0};
+    l_timeval wait = {kAnswerSeconds, 0}, pageWait = {kPageSeconds, 0};
     LDAPMessage *root = NULL;
     PLDAPSearch search = NULL;
     WCHAR **base = NULL;
@@ -112,7 +113,7 @@ void FillDirectoryServers(HWND hwndList, bool *emptied)
     for (;;) {
         ULONG total = 0;
         LDAPMessage *page = NULL;
-        ULONG rc = ldap_get_next_page_s(ld, search, OnWine() ? NULL : &wait, kPageSize, &total, &page);
+        ULONG rc = ldap_get_next_page_s(ld, search, OnWine() ? NULL : &pageWait, kPageSize, &total, &page);
         if (page) {
             AddPageServers(ld, page, hwndList, emptied);
             ldap_msgfree(page);

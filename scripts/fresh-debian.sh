@@ -62,6 +62,10 @@ echo "debootstrap: $(($(date +%s) - start)) s"
 cp /etc/resolv.conf "$tree/etc/resolv.conf"
 cp "$ca" "$tree/etc/ssl/certs/ca-certificates.crt"
 cp "$ca" "$tree/etc/ssl/host-ca.crt" # kept apart from what update-ca-certificates rewrites
+# The tree's root a mount point of its own, as a system's is, so that tests
+# that make a mount namespace inside it can make their mounts private.
+mount --bind "$tree" "$tree"
+mount --make-private "$tree"
 mount -t proc proc "$tree/proc"
 mount -t sysfs sysfs "$tree/sys"
 mount --bind /dev "$tree/dev"

@@ -226,7 +226,8 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         std::vector<std::wstring> names;
         Names want; // or, with many names, the first of them
     } cases[] = {
-        {"browse and directory", true, L"corp.example", {L"RS", L"ps2", L"PS2", L"rs", L"PS3"}, {"\\\\ps2", "\\\\PS3", "\\\\RS"}},
+        {"browse and directory", true, L"corp.example", {L"RS", L"ps2", L"PS2", L"rs", L"PS3"},
+         {"\\\\ps2", "\\\\PS3", "\\\\RS"}},
         {"three pages", false, L"corp.example", many, {"\\\\S10000"}},
         {"a name longer than an entry", false, L"corp.example", {std::wstring(300, L'x')}, {cut}},
         {"nothing found", false, L"corp.example", {}, {"\\\\OLD"}},

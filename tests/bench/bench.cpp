@@ -316,7 +316,8 @@ int main(int argc, char **argv)
             LDAPMessage *root = NULL, *page = NULL;
             ldap_search_stW(ld, NULL, LDAP_SCOPE_BASE, NULL, NULL, 0, NULL, &root);
             PWCHAR *base = ldap_get_valuesW(ld, ldap_first_entry(ld, root), NULL);
-            PLDAPSearch search = ldap_search_init_pageW(ld, base[0], LDAP_SCOPE_SUBTREE, NULL, NULL, 0, NULL, NULL, 0, 0, NULL);
+            PLDAPSearch search =
+                ldap_search_init_pageW(ld, base[0], LDAP_SCOPE_SUBTREE, NULL, NULL, 0, NULL, NULL, 0, 0, NULL);
             ULONG total = 0;
             while (ldap_get_next_page_s(ld, search, NULL, 1000, &total, &page) == LDAP_SUCCESS) {
                 for (LDAPMessage *e = ldap_first_entry(ld, page); e; e = ldap_next_entry(ld, e)) {

@@ -5,8 +5,9 @@
 // name through the sockets layer, one two-call printer enumeration, the
 // clock's timer and the painted column labels), done as plainly as the
 // platform allows: the window is made at its final size and place, each
-// label and list made with its text and style in z-order. Built the same way as zelvane.exe from the same resources; it loads
-// only the DLLs that this work needs.
+// label and list with its text and style, in z-order. Built the same way as
+// zelvane.exe from the same resources; it loads only the DLLs that this work
+// needs.
 #include <windows.h>
 #include <winsock2.h>
 #include <winspool.h>

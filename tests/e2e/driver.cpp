@@ -361,7 +361,9 @@ void Keys(std::initializer_list<WORD> keys, bool shift = false)
     for (WORD k : keys) {
         INPUT in[4] = {};
         int n = 0;
-        auto put = [&](WORD vk, DWORD flags) { in[n].type = INPUT_KEYBOARD, in[n].ki.wVk = vk, in[n++].ki.dwFlags = flags; };
+        auto put = [&](WORD vk, DWORD flags) {
+            in[n].type = INPUT_KEYBOARD, in[n].ki.wVk = vk, in[n++].ki.dwFlags = flags;
+        };
         if (shift)
             put(VK_SHIFT, 0);
         put(k, 0), put(k, KEYEVENTF_KEYUP);
@@ -507,7 +509,8 @@ void KeyboardAndScreenReader(const Zelvane &z, const std::string &queue)
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_LIVEREGIONCHANGED, EVENT_OBJECT_LIVEREGIONCHANGED, NULL,
                                          Announced, z.pi.dwProcessId, 0, WINEVENT_OUTOFCONTEXT);
     PostMessageW(z.main, WM_COMMAND, IDM_SHOW_DEFAULT, 0);
-    bool heard = WaitFor([&] { return g_announced.size() && g_announced.back().rfind("Default Printer is  ", 0) == 0; });
+    bool heard =
+        WaitFor([&] { return g_announced.size() && g_announced.back().rfind("Default Printer is  ", 0) == 0; });
     Check(heard, "Show Default Printer's answer is announced from a shown control that it names (" +
                      (g_announced.size() ? g_announced.back() : std::string("nothing")) + ")");
     UnhookWinEvent(hook);
@@ -559,13 +562,15 @@ int ScaledWindow(const std::string &exe, const std::string &artifacts)
     Check(lists(IDC_LOCAL_SERVERS, 70), "the local lists stand at their scaled places");
     Shot shot;
     Check(CaptureDrawn(&shot, z.main, at(760), at(530),
-                       {{text(50, 45, 100), menu}, {text(490, 45, 90), menu}, {text(20, 245, 50), menu}, {text(653, 5, 76), menu}}) &&
+                       {{text(50, 45, 100), menu}, {text(490, 45, 90), menu}, {text(20, 245, 50), menu},
+                        {text(653, 5, 76), menu}}) &&
               !RegionShows(shot, z.main, {at(731), at(5), at(760), at(22)}, kBlack),
           "the headings, Status : and the clock are drawn at their scaled places, the clock within its frame");
     SaveBmp(shot, artifacts + "\\scaled.bmp");
     PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
     Check(WaitFor([&] { return placed(530) && lists(IDC_REMOTE_SERVERS, 280); }),
-          "expanded: " + std::to_string(at(760)) + " by " + std::to_string(at(530)) + ", the remote lists at their places");
+          "expanded: " + std::to_string(at(760)) + " by " + std::to_string(at(530)) +
+              ", the remote lists at their places");
     PostMessageW(z.main, WM_COMMAND, IDM_SHOW_DEFAULT, 0);
     Check(CaptureDrawn(&shot, z.main, at(760), at(530), {{text(250, 250, 100), menu}, {text(20, 450, 50), menu}}) &&
               WaitFor([&] { return RegionShows(Capture(at(760), at(530)), z.main, text(80, 450, 300), kDarkBlue); }),

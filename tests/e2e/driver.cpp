@@ -356,20 +356,20 @@ HWND EditorPrintDialog()
 
 // --- keyboard and screen readers: keys as a keyboard sends them, the focus
 // read from the program's thread, names as a screen reader asks for them.
-void Keys(std::initializer_list<WORD> keys, bool shift = false)
+void Keys(std::initializer_list<WORD> keys, WORD held = 0)
 {
     for (WORD k : keys) {
-        INPUT in[4] = {};
-        int n = 0;
+        std::vector<INPUT> in;
         auto put = [&](WORD vk, DWORD flags) {
-            in[n].type = INPUT_KEYBOARD, in[n].ki.wVk = vk, in[n++].ki.dwFlags = flags;
+            in.push_back({});
+            in.back().type = INPUT_KEYBOARD, in.back().ki.wVk = vk, in.back().ki.dwFlags = flags;
         };
-        if (shift)
-            put(VK_SHIFT, 0);
+        if (held)
+            put(held, 0);
         put(k, 0), put(k, KEYEVENTF_KEYUP);
-        if (shift)
-            put(VK_SHIFT, KEYEVENTF_KEYUP);
-        SendInput((UINT)n, in, sizeof in[0]);
+        if (held)
+            put(held, KEYEVENTF_KEYUP);
+        SendInput((UINT)in.size(), in.data(), sizeof in[0]);
     }
 }
 
@@ -460,7 +460,7 @@ void KeyboardAndScreenReader(const Zelvane &z, const std::string &queue)
     auto focusIs = [&](int i) { return WaitFor([&] { return FocusOf(z.pi.dwThreadId) == list[i]; }, 5000); };
     auto tour = [&](std::initializer_list<int> order, bool shift) {
         for (int i : order)
-            if (Keys({VK_TAB}, shift), !focusIs(i))
+            if (Keys({VK_TAB}, shift ? VK_SHIFT : 0), !focusIs(i))
                 return false;
         return true;
     };
@@ -488,13 +488,7 @@ void KeyboardAndScreenReader(const Zelvane &z, const std::string &queue)
     Check(focusIs(2) && selected(1) == queue && selected(0).size() && WindowsOf(z.pi.dwProcessId).size() == 1,
           "Enter and Esc run nothing: selections kept, no window opened");
 
-    INPUT alt[2] = {};
-    alt[0].type = alt[1].type = INPUT_KEYBOARD;
-    alt[0].ki.wVk = alt[1].ki.wVk = VK_MENU;
-    alt[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(1, &alt[0], sizeof alt[0]);
-    Keys({'A'});
-    SendInput(1, &alt[1], sizeof alt[1]);
+    Keys({'A'}, VK_MENU);
     bool about = WaitFor([&] { return FindWindowOf(z.pi.dwProcessId, "#32770") != NULL; });
     Keys({VK_RETURN});
     Check(about && WaitFor([&] { return !FindWindowOf(z.pi.dwProcessId, "#32770"); }) && focusIs(2),

@@ -60,6 +60,8 @@ debootstrap --variant=minbase --include=make,git,ca-certificates "$suite" "$tree
 echo "debootstrap: $(($(date +%s) - start)) s"
 
 cp /etc/resolv.conf "$tree/etc/resolv.conf"
+# An installed system has a hosts file; minbase on bookworm makes none.
+[ -e "$tree/etc/hosts" ] || printf '127.0.0.1\tlocalhost\n::1\t\tlocalhost ip6-localhost ip6-loopback\n' >"$tree/etc/hosts"
 cp "$ca" "$tree/etc/ssl/certs/ca-certificates.crt"
 cp "$ca" "$tree/etc/ssl/host-ca.crt" # kept apart from what update-ca-certificates rewrites
 # The tree's root a mount point of its own, as a system's is, so that tests

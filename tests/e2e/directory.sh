@@ -22,6 +22,7 @@ if [ -z "${ZELVANE_DIRECTORY_NS:-}" ]; then
     fi
 fi
 if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
+    [ -e /etc/hosts ] || { echo "FAIL - this system has no /etc/hosts, over which the test binds its own"; exit 1; }
     ip link set lo up
     hostname "zelvanehost.$DOMAIN"
     printf '127.0.0.1 localhost\n127.0.0.1 zelvanehost.%s zelvanehost\n127.0.0.1 %s\n' "$DOMAIN" "$DOMAIN" >"$dir/hosts"

@@ -22,18 +22,17 @@ const int kLivePolite = 1; // LiveSetting's Polite
 struct ListName {
     int id;
     const wchar_t *name;
-    int x, y; // the painted heading's place
 };
 
 // The headings that a sighted user reads above each list; the remote panel's
 // say so, as the two panels are told apart by ear.
 const ListName kNames[] = {
-    {IDC_LOCAL_SERVERS, L"Server's Name", 50, 45},
-    {IDC_LOCAL_PRINTERS, L"Printer's Share Name", 270, 45},
-    {IDC_LOCAL_JOBS, L"Jobs Running", 490, 45},
-    {IDC_REMOTE_SERVERS, L"Remote Server's Name", 50, 250},
-    {IDC_REMOTE_PRINTERS, L"Remote Printer's Share Name", 270, 250},
-    {IDC_REMOTE_JOBS, L"Remote Jobs Running", 490, 250},
+    {IDC_LOCAL_SERVERS, L"Server's Name"},
+    {IDC_LOCAL_PRINTERS, L"Printer's Share Name"},
+    {IDC_LOCAL_JOBS, L"Jobs Running"},
+    {IDC_REMOTE_SERVERS, L"Remote Server's Name"},
+    {IDC_REMOTE_PRINTERS, L"Remote Printer's Share Name"},
+    {IDC_REMOTE_JOBS, L"Remote Jobs Running"},
 };
 
 const ListName *NameOf(int id)
@@ -78,14 +77,15 @@ void MarkLiveRegion(void)
 
 // Windows' oleacc names a list by the static just before it in z-order,
 // shown or not; Wine's by the list's own text. Both are given, so either
-// reads the same name. Made wide: the names go to the screen reader as
-// UTF-16 whatever the code page.
+// reads the same name; only the order counts, not the hidden label's place.
+// Made wide: the names go to the screen reader as UTF-16 whatever the code
+// page.
 void CreateListLabel(HWND hwnd, int id)
 {
     const ListName *n = NameOf(id);
     if (n)
-        CreateWindowExW(0, L"static", n->name, WS_CHILD | SS_LEFT | SS_NOPREFIX, Scale(n->x), Scale(n->y),
-                        Scale(220), Scale(16), hwnd, (HMENU)(INT_PTR)IDC_LIST_NAME, g_hInstance, NULL);
+        CreateWindowExW(0, L"static", n->name, WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, hwnd,
+                        (HMENU)(INT_PTR)IDC_LIST_NAME, g_hInstance, NULL);
 }
 
 void MakeListReachable(HWND list, int id)

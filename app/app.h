@@ -53,10 +53,11 @@ LRESULT GetSelectedEntry(HWND hwndList, char *buf, size_t cb);
 // Scale gives one at the main window's DPI, g_uDpi.
 int Scale(int v);
 UINT WindowDpi(HWND hwnd);
-// The font of the window's text at g_uDpi: null at the system DPI, where a
-// device context's default font is right; else the system font made for it,
-// which UseLayoutFont gives the lists too.
-HFONT LayoutFont(void);
+// The font of the window's text at g_uDpi is the device context's default at
+// the system DPI; else the system font made for it, which UseLayoutFont gives
+// the lists too and SelectLayoutFont selects, returning the font it replaced
+// (null when it selected none).
+HGDIOBJ SelectLayoutFont(HDC hdc);
 void UseLayoutFont(HWND hwndLists[], int count);
 void ReleaseLayoutFont(void);
 

@@ -50,9 +50,9 @@ UINT WindowDpi(HWND hwnd)
     return dpi ? dpi : ScreenDpi();
 }
 
-HFONT LayoutFont(void)
+HGDIOBJ SelectLayoutFont(HDC hdc)
 {
-    return s_hFont;
+    return s_hFont ? SelectObject(hdc, s_hFont) : NULL;
 }
 
 // At the system DPI the device context's default font is the system font at

@@ -106,7 +106,7 @@ void OnPaint(HWND hwnd)
     PAINTSTRUCT ps;
     HDC hdc = BeginPaint(hwnd, &ps);
     if (hdc) {
-        HGDIOBJ oldFont = LayoutFont() ? SelectObject(hdc, LayoutFont()) : NULL;
+        HGDIOBJ oldFont = SelectLayoutFont(hdc);
         SetBkColor(hdc, GetSysColor(COLOR_MENU));
         // Black on the menu colour, unless a contrast theme gives the colours.
         SetTextColor(hdc, HighContrast() ? GetSysColor(COLOR_MENUTEXT) : RGB(0, 0, 0));

@@ -28,7 +28,7 @@ void DrawClock(HDC hdc)
     // A contrast theme's menu colour may be black: text and frame then take
     // its menu text colour.
     HPEN pen = HighContrast() ? CreatePen(PS_SOLID, 0, GetSysColor(COLOR_MENUTEXT)) : NULL;
-    HGDIOBJ oldFont = LayoutFont() ? SelectObject(hdc, LayoutFont()) : NULL;
+    HGDIOBJ oldFont = SelectLayoutFont(hdc);
     SetBkColor(hdc, menu);
     SetTextColor(hdc, pen ? GetSysColor(COLOR_MENUTEXT) : kClockColour);
     HBRUSH brush = CreateSolidBrush(menu);
@@ -95,7 +95,7 @@ int ShowStatus(HWND hwnd, const char *text, int kind)
             SetBkColor(hdc, GetSysColor(COLOR_MENU));
             SetTextColor(hdc, kind == STATUS_ERROR ? kErrorColour : kInfoColour);
         }
-        HGDIOBJ oldFont = LayoutFont() ? SelectObject(hdc, LayoutFont()) : NULL;
+        HGDIOBJ oldFont = SelectLayoutFont(hdc);
         DrawCodePageText(hdc, Scale(80), Scale(g_bRemoteHidden ? 245 : 450), text);
         if (oldFont)
             SelectObject(hdc, oldFont);

@@ -238,7 +238,7 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         fake::spooler().answers[16] = c.browsed ? std::vector<fake::Printer>{Browsed("\\\\RS\\P,drv,c")}
                                                 : std::vector<fake::Printer>{};
         fake::directory() = fake::Directory();
-        fake::directory().domain = c.domain;
+        fake::kernel().dnsDomain = c.domain;
         fake::directory().names = c.names;
         SendMessageA(g_hwndRemoteServers, LB_RESETCONTENT, 0, 0);
         SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM) "\\\\OLD");

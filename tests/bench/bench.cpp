@@ -305,7 +305,7 @@ int main(int argc, char **argv)
     // over 1,000 servers, a page of 1,000 at a time, against the same searches
     // and the same adds done bare.
     fake::spooler().answers[PRINTER_ENUM_REMOTE] = {};
-    fake::directory().domain = L"corp.example";
+    fake::kernel().dnsDomain = L"corp.example";
     for (int i = 0; i < 10000; ++i)
         fake::directory().names.push_back(L"PS" + std::to_wstring(1000 + i % 1000));
     PWCHAR shortName = const_cast<PWCHAR>(L"shortServerName");

@@ -509,9 +509,7 @@ void KeyboardAndScreenReader(const Zelvane &z, const std::string &queue)
                      (g_announced.size() ? g_announced.back() : std::string("nothing")) + ")");
     UnhookWinEvent(hook);
     // That control draws nothing: its pixel is the window's background.
-    HWND region = FindWindowExW(z.main, NULL, L"static", NULL);
-    while (region && !IsWindowVisible(region))
-        region = FindWindowExW(z.main, region, L"static", NULL);
+    HWND region = GetDlgItem(z.main, IDC_STATUS_REGION);
     RECT r = WindowRect(region);
     Check(region && WaitFor([&] { return Capture(800, 600).At(r.left, r.top) == GetSysColor(COLOR_MENU); }),
           "the announcing control leaves the window's background as it was");

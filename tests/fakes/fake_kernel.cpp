@@ -165,6 +165,23 @@ BOOL WINAPI FakeGetComputerNameA(LPSTR buf, LPDWORD cch)
     return TRUE;
 }
 
+// The machine's DNS domain: none unless a test sets one, so that no test
+// looks for a directory on the network.
+BOOL WINAPI FakeGetComputerNameExW(COMPUTER_NAME_FORMAT kind, LPWSTR buf, LPDWORD cch)
+{
+    if (kind != ComputerNameDnsDomain)
+        return REAL("kernel32.dll", GetComputerNameExW)(kind, buf, cch);
+    const std::wstring &domain = fake::kernel().dnsDomain;
+    if (domain.size() + 1 > *cch) {
+        *cch = (DWORD)domain.size() + 1;
+        SetLastError(ERROR_MORE_DATA);
+        return FALSE;
+    }
+    memcpy(buf, domain.c_str(), (domain.size() + 1) * sizeof(WCHAR));
+    *cch = (DWORD)domain.size();
+    return TRUE;
+}
+
 } // namespace
 
 extern "C" {
@@ -179,4 +196,5 @@ decltype(&FakeGetVersionExA) __imp_GetVersionExA = FakeGetVersionExA;
 decltype(&FakeGetProfileStringA) __imp_GetProfileStringA = FakeGetProfileStringA;
 decltype(&FakeWriteProfileStringA) __imp_WriteProfileStringA = FakeWriteProfileStringA;
 decltype(&FakeGetComputerNameA) __imp_GetComputerNameA = FakeGetComputerNameA;
+decltype(&FakeGetComputerNameExW) __imp_GetComputerNameExW = FakeGetComputerNameExW;
 }

@@ -1,5 +1,4 @@
-// kernel32's DNS domain and a wldap32 directory: the domain's printQueue
-// objects, as the short server names a test gives, answered a page at a time.
+// wldap32: a domain's directory whose printQueue objects are as the short server names a test gives, answered a page at a time.
 // Every message, value array and connection taken is counted back.
 #include "fakes/fakes.h"
 
@@ -35,14 +34,6 @@ LDAPMessage *Take(const std::vector<const std::wstring *> &texts)
     for (const std::wstring *t : texts)
         m->entries.push_back({m, m->entries.size(), t});
     return (LDAPMessage *)m;
-}
-
-BOOL WINAPI FakeGetComputerNameExW(COMPUTER_NAME_FORMAT kind, LPWSTR buf, LPDWORD cch)
-{
-    std::wstring domain = kind == ComputerNameDnsDomain ? fake::directory().domain : L"HOST";
-    wcsncpy(buf, domain.c_str(), *cch);
-    *cch = (DWORD)domain.size();
-    return TRUE;
 }
 
 LDAP *__cdecl FakeInit(PWCHAR host, ULONG)
@@ -98,7 +89,6 @@ ULONG __cdecl FakeValueFree(PWCHAR *v) { return free(v[0]), delete[] v, ++fake::
 } // namespace
 
 extern "C" {
-decltype(&FakeGetComputerNameExW) __imp_GetComputerNameExW = FakeGetComputerNameExW;
 decltype(&FakeInit) __imp_ldap_initW = FakeInit;
 decltype(&FakeUnbind) __imp_ldap_unbind = FakeUnbind;
 decltype(&FakeSetOption) __imp_ldap_set_optionW = FakeSetOption;

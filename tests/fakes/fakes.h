@@ -109,6 +109,7 @@ struct Kernel {
     bool failProfileWrite = false;
     std::vector<std::string> profileWrites;   // device values written
     std::optional<std::string> computerName;
+    std::wstring dnsDomain;                   // none: the machine is in no domain
 };
 Kernel &kernel();
 
@@ -139,9 +140,8 @@ struct Shell {
 };
 Shell &shell();
 
-// --- kernel32's DNS domain and wldap32 -------------------------------------
+// --- wldap32 ----------------------------------------------------------------
 struct Directory {
-    std::wstring domain;                      // none: the machine is in no domain
     std::wstring base = L"DC=corp,DC=example"; // the root's defaultNamingContext
     std::vector<std::wstring> names;          // shortServerName of each printQueue
     std::vector<std::wstring> hosts;          // each ldap_initW's host

@@ -46,13 +46,11 @@ const ListName *NameOf(int id)
 HWND s_hwndStatusRegion;          // holds the status message for screen readers
 HWND s_hwndFocus;                 // the list that had the focus when the window was left
 bool s_bMarkTried;                // the live region is marked at the first message
-bool s_bComStarted;               // CoInitializeEx succeeded, to be balanced
 IAccPropServices *s_pAccProps;    // kept while the mark stands, to clear it
 
 void MarkLiveRegion(void)
 {
-    HRESULT hr = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    s_bComStarted = SUCCEEDED(hr);
+    UseCom();
     void *props = NULL;
     if (SUCCEEDED(CoCreateInstance(kAccPropServices, NULL, CLSCTX_INPROC_SERVER, kIAccPropServices, &props))) {
         s_pAccProps = (IAccPropServices *)props;
@@ -66,10 +64,6 @@ void MarkLiveRegion(void)
             s_pAccProps->Release();
             s_pAccProps = NULL;
         }
-    }
-    if (!s_pAccProps && s_bComStarted) {
-        CoUninitialize();
-        s_bComStarted = false;
     }
 }
 
@@ -133,9 +127,7 @@ void ReleaseAccessibility(void)
         s_pAccProps->Release();
         s_pAccProps = NULL;
     }
-    if (s_bComStarted)
-        CoUninitialize();
-    s_bComStarted = s_bMarkTried = false;
+    s_bMarkTried = false;
     s_hwndStatusRegion = s_hwndFocus = NULL;
 }
 

@@ -17,6 +17,10 @@
 #define MAIN_WIDTH 760
 #define COLLAPSED_HEIGHT 320 // remote panel hidden
 #define EXPANDED_HEIGHT 530  // remote panel shown
+// The client area's height that each layout needs: down to the status line's
+// foot.
+#define COLLAPSED_CLIENT 261
+#define EXPANDED_CLIENT 466
 
 int RegisterMainWindowClass(HINSTANCE hInstance);
 int CreateMainWindow(HINSTANCE hInstance, int nCmdShow);
@@ -53,13 +57,22 @@ LRESULT GetSelectedEntry(HWND hwndList, char *buf, size_t cb);
 // Scale gives one at the main window's DPI, g_uDpi.
 int Scale(int v);
 UINT WindowDpi(HWND hwnd);
+// The window's height for the current layout at g_uDpi, and the window moved
+// to x,y at that size, the layout's width.
+int LayoutHeight(HWND hwnd);
+void PlaceWindow(HWND hwnd, int x, int y);
 // The font of the window's text at g_uDpi is the device context's default at
-// the system DPI; else the system font made for it, which UseLayoutFont gives
-// the lists too and SelectLayoutFont selects, returning the font it replaced
+// the system DPI; else a TrueType font of the system font's size at g_uDpi,
+// which UseLayoutFont gives the lists too and SelectLayoutFont selects, returning the font it replaced
 // (null when it selected none).
 HGDIOBJ SelectLayoutFont(HDC hdc);
 void UseLayoutFont(HWND hwndLists[], int count);
 void ReleaseLayoutFont(void);
+
+// COM on this thread (app/com.cpp): started at the first need, once, and
+// ended at exit.
+void UseCom(void);
+void ReleaseCom(void);
 
 // Keyboard and screen readers (app/access.cpp). A list's hidden label is made
 // just before the list, which is then named and made a tab stop; then the

@@ -1,12 +1,13 @@
 // Display scale: the layout's numbers are pixels at 96 DPI, each used at the
 // main window's DPI; on a monitor of another DPI than the system's, the
-// window's text takes the system font made for it.
+// window's text takes a TrueType font of the system font's size there. The
+// window's height holds the layout whatever its caption, menu bar and frame.
 #include "app/app.h"
 #include "app/state.h"
 
 namespace {
 
-HFONT s_hFont; // the system font made for g_uDpi, or null at the system DPI
+HFONT s_hFont; // the window's font at g_uDpi, or null at the system DPI
 
 // Calls of Windows 10 1607 on, looked up so that the program still starts on
 // Windows 7.
@@ -37,6 +38,39 @@ UINT SystemDpi(void)
     return dpi ? dpi : ScreenDpi();
 }
 
+// The system font's height at this DPI, in a TrueType face: Windows' system
+// font is a raster font, which GDI draws at its own sizes only, not at 125% or
+// 150%. The face is the message font's (Segoe UI on Windows 10 and 11); the
+// weight stays the system font's.
+HFONT CreateScaledFont(UINT system)
+{
+    LOGFONTA lf;
+    if (GetObjectA(GetStockObject(SYSTEM_FONT), sizeof lf, &lf) != sizeof lf)
+        return NULL;
+    lf.lfHeight = MulDiv(lf.lfHeight, (int)g_uDpi, (int)system);
+    lf.lfWidth = 0;
+    lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+    lf.lfFaceName[0] = '\0'; // without the message font, any TrueType face
+    NONCLIENTMETRICSA ncm;
+    ncm.cbSize = sizeof ncm;
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) {
+        lf.lfCharSet = ncm.lfMessageFont.lfCharSet;
+        lstrcpynA(lf.lfFaceName, ncm.lfMessageFont.lfFaceName, LF_FACESIZE);
+    }
+    return CreateFontIndirectA(&lf);
+}
+
+// Where there is no call for another DPI's metrics, the window is at the
+// system DPI, whose metrics are the plain ones.
+BOOL AdjustForDpi(RECT *r, DWORD style, BOOL menu, DWORD exStyle)
+{
+    typedef BOOL(WINAPI * AdjustProc)(RECT *, DWORD, BOOL, DWORD, UINT);
+    FARPROC proc = GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi");
+    if (proc)
+        return ((AdjustProc)(void (*)(void))proc)(r, style, menu, exStyle, g_uDpi);
+    return AdjustWindowRectEx(r, style, menu, exStyle);
+}
+
 } // namespace
 
 int Scale(int v)
@@ -55,21 +89,34 @@ HGDIOBJ SelectLayoutFont(HDC hdc)
     return s_hFont ? SelectObject(hdc, s_hFont) : NULL;
 }
 
+// The whole window's height: the layout's own, or more where a taller caption,
+// menu bar or frame (a larger text size) would leave the client area short of
+// the status line's foot.
+int LayoutHeight(HWND hwnd)
+{
+    int height = Scale(g_bRemoteHidden ? COLLAPSED_HEIGHT : EXPANDED_HEIGHT);
+    RECT r = {0, 0, Scale(MAIN_WIDTH), Scale(g_bRemoteHidden ? COLLAPSED_CLIENT : EXPANDED_CLIENT)};
+    if (AdjustForDpi(&r, (DWORD)GetWindowLongPtrA(hwnd, GWL_STYLE), GetMenu(hwnd) != NULL,
+                     (DWORD)GetWindowLongPtrA(hwnd, GWL_EXSTYLE)) &&
+        r.bottom - r.top > height)
+        height = r.bottom - r.top;
+    return height;
+}
+
+void PlaceWindow(HWND hwnd, int x, int y)
+{
+    MoveWindow(hwnd, x, y, Scale(MAIN_WIDTH), LayoutHeight(hwnd), TRUE);
+}
+
 // At the system DPI the device context's default font is the system font at
-// that DPI, and the lists use it too; elsewhere the same face is made for
-// this DPI, and the lists are given it.
+// that DPI, and the lists use it too; elsewhere a TrueType font of its size
+// at this DPI is made, and the lists are given it.
 void UseLayoutFont(HWND hwndLists[], int count)
 {
     HFONT font = NULL;
     UINT system = SystemDpi();
-    if (g_uDpi != system) {
-        LOGFONTA lf;
-        if (GetObjectA(GetStockObject(SYSTEM_FONT), sizeof lf, &lf) == sizeof lf) {
-            lf.lfHeight = MulDiv(lf.lfHeight, (int)g_uDpi, (int)system);
-            lf.lfWidth = MulDiv(lf.lfWidth, (int)g_uDpi, (int)system);
-            font = CreateFontIndirectA(&lf);
-        }
-    }
+    if (g_uDpi != system)
+        font = CreateScaledFont(system);
     if (!font && !s_hFont)
         return; // the lists keep the system font they have
     for (int i = 0; i < count; ++i)

@@ -61,7 +61,7 @@ void OnCreate(HWND hwnd)
 {
     SetTimer(hwnd, TIMER_CLOCK, 1000, NULL);
     g_uDpi = WindowDpi(hwnd);
-    MoveWindow(hwnd, 0, 0, Scale(MAIN_WIDTH), Scale(COLLAPSED_HEIGHT), TRUE);
+    PlaceWindow(hwnd, 0, 0);
 
     for (size_t i = 0; i < sizeof kControls / sizeof kControls[0]; ++i) {
         const Control &c = kControls[i];
@@ -79,17 +79,21 @@ void OnCreate(HWND hwnd)
     FillLocalServerList(hwnd, g_hwndLocalServers);
 }
 
-// Any sizing snaps the window back to its layout's size at the top left.
+bool s_bDpiMove; // the window is being placed for a new DPI
+
+// Any sizing snaps the window back to its layout's size at the top left, but
+// the move that a change of DPI makes.
 void OnSize(HWND hwnd)
 {
-    MoveWindow(hwnd, 0, 0, Scale(MAIN_WIDTH), Scale(g_bRemoteHidden ? COLLAPSED_HEIGHT : EXPANDED_HEIGHT), TRUE);
+    if (!s_bDpiMove)
+        PlaceWindow(hwnd, 0, 0);
 }
 
 // Dragged onto a monitor of another scale, or the scale changed: the layout
-// at the new DPI. The window goes back to 0,0 rather than to the place that
-// the message suggests, so on a second monitor it returns to the first, whose
-// DPI change ends there.
-void OnDpiChanged(HWND hwnd, WPARAM wParam)
+// at the new DPI, where the system suggests. A move back to 0,0 would return
+// the window to the first monitor in the middle of the drag, and the next
+// mouse move would carry it across again.
+void OnDpiChanged(HWND hwnd, WPARAM wParam, const RECT *suggested)
 {
     g_uDpi = HIWORD(wParam);
     UseListFont(); // first: a list trims its height by its rows
@@ -97,8 +101,19 @@ void OnDpiChanged(HWND hwnd, WPARAM wParam)
         const Control &c = kControls[i];
         MoveWindow(s_hwndControls[i], Scale(c.x), Scale(c.y), Scale(c.width), Scale(c.height), FALSE);
     }
-    OnSize(hwnd);
+    s_bDpiMove = true;
+    PlaceWindow(hwnd, suggested ? suggested->left : 0, suggested ? suggested->top : 0);
+    s_bDpiMove = false;
     InvalidateRect(hwnd, NULL, TRUE);
+}
+
+// The system's colours changed (a contrast theme on or off): the background
+// follows by itself; what is drawn on it is drawn afresh, the lists and the
+// clock included.
+void OnColoursChanged(HWND hwnd)
+{
+    RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    OnMainTimer(hwnd, TIMER_CLOCK);
 }
 
 void OnPaint(HWND hwnd)
@@ -136,8 +151,9 @@ int RegisterMainWindowClass(HINSTANCE hInstance)
     wc.hInstance = hInstance;
     wc.hIcon = LoadIconA(g_hInstance, MAKEINTRESOURCEA(IDI_MAINICON));
     wc.hCursor = LoadCursorA(NULL, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    // The menu colour of this moment; text drawn later follows the current one.
-    wc.hbrBackground = CreateSolidBrush(GetSysColor(COLOR_MENU));
+    // The menu colour's index, not a brush of its colour now: the background
+    // follows a change of colours (a contrast theme) while the window runs.
+    wc.hbrBackground = (HBRUSH)(INT_PTR)(COLOR_MENU + 1);
     wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
     wc.lpszClassName = "PrinterClass";
     return RegisterClassA(&wc) ? 1 : 0;
@@ -190,11 +206,15 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         RestoreListFocus();
         break;
     case WM_DPICHANGED:
-        OnDpiChanged(hwnd, wParam);
+        OnDpiChanged(hwnd, wParam, (const RECT *)lParam);
+        break;
+    case WM_SYSCOLORCHANGE:
+        OnColoursChanged(hwnd);
         break;
     case WM_DESTROY:
         ReleaseLayoutFont();
         ReleaseAccessibility();
+        ReleaseCom();
         PostQuitMessage(0);
         break;
     }

@@ -49,5 +49,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    // File > Exit leaves the window standing: what it started ends here.
+    ReleaseAccessibility();
+    ReleaseCom();
     return (int)msg.wParam;
 }

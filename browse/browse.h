@@ -37,8 +37,8 @@ struct PrinterRecords {
 PrinterRecords EnumPrinterRecords(DWORD flags, const char *name, DWORD level);
 void ReleasePrinterRecords(PrinterRecords *pr);
 
-// Adds a server entry unless the list already holds one that begins with it,
-// letter case not counting.
+// Adds a server entry unless the list already holds it, letter case not
+// counting.
 void AddServerEntry(HWND hwndList, const char *entry);
 
 // Adds the print servers that publish printers in the machine's directory

@@ -43,10 +43,10 @@ void ToggleRemotePanel(HWND hwnd)
         for (HWND h : panel)
             ShowWindow(h, SW_SHOW);
         FillRemoteServerList(hwnd, g_hwndRemoteServers);
-        MoveWindow(hwnd, 0, 0, Scale(MAIN_WIDTH), Scale(EXPANDED_HEIGHT), TRUE);
+        PlaceWindow(hwnd, 0, 0);
     } else {
         g_bRemoteHidden = 1;
-        MoveWindow(hwnd, 0, 0, Scale(MAIN_WIDTH), Scale(COLLAPSED_HEIGHT), TRUE);
+        PlaceWindow(hwnd, 0, 0);
         LeaveRemoteLists(); // a hidden list must not keep the keys
         for (HWND h : panel)
             ShowWindow(h, SW_HIDE);

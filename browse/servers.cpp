@@ -6,9 +6,11 @@
 
 #include <winsock2.h>
 
+// The same name in another letter case is the same server; a name that only
+// begins another's (PS beside PS10) is a server of its own.
 void AddServerEntry(HWND hwndList, const char *entry)
 {
-    if (SendMessageA(hwndList, LB_FINDSTRING, (WPARAM)-1, (LPARAM)entry) == LB_ERR)
+    if (SendMessageA(hwndList, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry) == LB_ERR)
         SendMessageA(hwndList, LB_ADDSTRING, 0, (LPARAM)entry);
 }
 

@@ -13,6 +13,7 @@
 
 int PrintFileWithShell(HWND hwnd, const char *path)
 {
+    UseCom(); // the verb may be carried out by a COM object
     HINSTANCE result = ShellExecuteA(hwnd, "print", path, NULL, NULL, SW_HIDE);
     char szMessage[100];
     if ((INT_PTR)result > 32) {

@@ -489,10 +489,10 @@ TEST_F(BrowseTest, RemoteServersFromTheBrowse)
         {{Browsed(std::nullopt)}, {"\\\\"}},
         {{Browsed("\\\\SERVER\\A"), Browsed("\\\\server\\B"), Browsed("\\\\SERVER\\C")}, {"\\\\SERVER"}},
         {{Browsed("\\\\server\\B"), Browsed("\\\\SERVER\\A")}, {"\\\\server"}},
-        {{Browsed("\\\\PS10\\A"), Browsed("\\\\PS\\B")}, {"\\\\PS10"}},
+        {{Browsed("\\\\SRV10\\A"), Browsed("\\\\SRV1\\B"), Browsed("\\\\srv1\\C")}, {"\\\\SRV1", "\\\\SRV10"}},
         {{Browsed("\\\\PS\\B"), Browsed("\\\\PS10\\A")}, {"\\\\PS", "\\\\PS10"}},
         {{Browsed(""), Browsed("\\\\A\\x")}, {"\\\\", "\\\\A"}},
-        {{Browsed("\\\\A\\x"), Browsed("")}, {"\\\\A"}}, // only into an empty list
+        {{Browsed("\\\\A\\x"), Browsed(""), Browsed("\\\\")}, {"\\\\", "\\\\A"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.entries.front());

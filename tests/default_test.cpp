@@ -453,6 +453,28 @@ TEST_F(DefaultTest, PrintWithoutASelection)
     }
 }
 
+// The shell may carry the verb out through a COM object: COM is started once,
+// before the first hand-over, and ended once, at exit.
+TEST_F(DefaultTest, PrintStartsComBeforeTheShellAndEndsItAtExit)
+{
+    fake::kernel().platformId = VER_PLATFORM_WIN32_NT;
+    fake::shell().chosenFile = "C:\\a.txt";
+    Names com;
+    auto keep = [&com] {
+        for (const std::string &e : fake::Events())
+            if (e.rfind("Co", 0) == 0 || e == "ShellExecute")
+                com.push_back(e);
+    };
+    Command(IDM_PRINT); // nothing selected: no message comes before the shell
+    keep();
+    SelectLocal("Laser5");
+    Command(IDM_PRINT);
+    DestroyWindow(hwnd);
+    hwnd = nullptr;
+    keep();
+    EXPECT_EQ((Names{"CoInitializeEx 6", "ShellExecute", "ShellExecute", "CoUninitialize"}), com);
+}
+
 TEST_F(DefaultTest, PrintRefusedByTheShellSaysSo)
 {
     fake::kernel().platformId = VER_PLATFORM_WIN32_NT;

@@ -55,14 +55,17 @@ TEST_F(ServersTest, FilledAtCreationWithTheSpoolersServers)
     EXPECT_TRUE(StatusTexts().empty()) << "the fill is silent";
 }
 
-TEST_F(ServersTest, SortedAndWithoutPrefixDuplicates)
+// Each server once, letter case aside; a name that begins another's is
+// listed whichever comes first.
+TEST_F(ServersTest, SortedAndEachServerOnce)
 {
     EXPECT_EQ((Names{"\\\\ps1", "\\\\PS10", "\\\\PS2"}), Fill({On("\\\\PS2"), On("\\\\ps1"), On("\\\\PS10")}));
     EXPECT_EQ((Names{"\\\\PS1"}), Fill({On("\\\\PS1"), On("\\\\ps1")}));
     EXPECT_EQ((Names{"\\\\ps1"}), Fill({On("\\\\ps1"), On("\\\\PS1")}));
-    EXPECT_EQ((Names{"\\\\PS10"}), Fill({On("\\\\PS10"), On("\\\\PS")}));
+    EXPECT_EQ((Names{"\\\\PS", "\\\\PS10"}), Fill({On("\\\\PS10"), On("\\\\PS")}));
     EXPECT_EQ((Names{"\\\\PS", "\\\\PS10"}), Fill({On("\\\\PS"), On("\\\\PS10")}));
     EXPECT_EQ((Names{"\\\\PS1"}), Fill({On("\\\\PS1"), On("\\\\PS1"), On("\\\\PS1")}));
+    EXPECT_EQ((Names{"\\\\testhost", "\\\\TESTHOSTX"}), Fill({On("\\\\TESTHOSTX"), Local()}));
 }
 
 TEST_F(ServersTest, ThisMachineOnceUnderItsHostName)

@@ -6,6 +6,9 @@
 #include "app/state.h"
 #include "fakes/real.h"
 
+#include <algorithm>
+#include <set>
+
 namespace {
 
 const DWORD kList = WS_CHILD | WS_BORDER | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_SORT;
@@ -61,12 +64,7 @@ TEST(Startup, ClassIsRegisteredWithItsValues)
     EXPECT_NE(nullptr, wc.hIcon);
     EXPECT_EQ(LoadCursorA(NULL, MAKEINTRESOURCEA(32512)), wc.hCursor);
     EXPECT_EQ(MAKEINTRESOURCEA(IDR_MAINMENU), wc.lpszMenuName);
-    // A real brush of the menu colour, not a colour index.
-    ASSERT_GT((UINT_PTR)wc.hbrBackground, (UINT_PTR)64);
-    LOGBRUSH lb = {};
-    ASSERT_EQ((int)sizeof lb, GetObjectA(wc.hbrBackground, sizeof lb, &lb));
-    EXPECT_EQ((UINT)BS_SOLID, lb.lbStyle);
-    EXPECT_EQ(REAL("user32.dll", GetSysColor)(COLOR_MENU), lb.lbColor);
+    EXPECT_EQ((HBRUSH)(INT_PTR)(COLOR_MENU + 1), wc.hbrBackground); // the current menu colour
 }
 
 TEST(Startup, IconGroupsHoldTheirImages)
@@ -263,27 +261,46 @@ TEST_F(WindowTest, StartupDestroyPostsQuitWithZero)
 }
 
 // A monitor of another scale: the window, its lists and labels at the new
-// DPI, in one round of moves to 0,0, and the lists given the font made for
-// it; back at the system DPI, that font is deleted. (125%: 144 DPI would
-// need a larger screen than the tests' 1024 by 768.)
+// DPI, in one move to the place that the system suggests, and the lists given
+// a TrueType font of the system font's height there; back at the system DPI,
+// that font is deleted. (125%: 144 DPI would need a larger screen than the
+// tests' 1024 by 768.)
 TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
 {
     Open();
     fake::gdi().live.clear();
-    RECT suggested = {1024, 0, 1974, 400}; // on a monitor to the right
+    LOGFONTA system = {};
+    GetObjectA(GetStockObject(SYSTEM_FONT), sizeof system, &system);
     for (int dpi : {120, 96}) {
         SCOPED_TRACE("DPI " + std::to_string(dpi));
         auto at = [&](int v) { return MulDiv(v, dpi, 96); };
+        RECT suggested = {1024 - dpi, 40, 1974, 440}; // on a monitor to the right, and back
+        const std::string move = "MoveWindow " + std::to_string(suggested.left) + ",40 " + std::to_string(at(760)) +
+                                 "x" + std::to_string(at(320));
         fake::Events().clear();
         fake::gdi().texts.clear();
         SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&suggested);
         UpdateWindow(hwnd);
+        DrainMessages();
         RECT r = WindowRect(hwnd);
-        EXPECT_TRUE(r.left == 0 && r.top == 0 && r.right == at(760) && r.bottom == at(320));
-        for (const std::string &e : fake::Events())
-            if (e.rfind("MoveWindow 0,0", 0) == 0) {
-                EXPECT_EQ("MoveWindow 0,0 " + std::to_string(at(760)) + "x" + std::to_string(at(320)), e);
-            }
+        EXPECT_TRUE(r.left == suggested.left && r.top == 40 && r.right - r.left == at(760) &&
+                    r.bottom - r.top == at(320));
+        EXPECT_EQ(1, std::count(fake::Events().begin(), fake::Events().end(), move)) << "one move, no other";
+        EXPECT_EQ(0, std::count_if(fake::Events().begin(), fake::Events().end(),
+                                   [](const std::string &e) { return e.rfind("MoveWindow 0,0", 0) == 0; }));
+        HFONT font = (HFONT)SendMessageA(g_hwndLocalServers, WM_GETFONT, 0, 0);
+        if (font) {
+            LOGFONTA lf = {};
+            GetObjectA(font, sizeof lf, &lf);
+            EXPECT_EQ(MulDiv(system.lfHeight, dpi, 96), lf.lfHeight);
+            HDC hdc = GetDC(hwnd);
+            HGDIOBJ old = SelectObject(hdc, font);
+            TEXTMETRICA tm = {};
+            GetTextMetricsA(hdc, &tm);
+            SelectObject(hdc, old);
+            ReleaseDC(hwnd, hdc);
+            EXPECT_TRUE(tm.tmPitchAndFamily & TMPF_TRUETYPE) << "not a raster font: " << lf.lfFaceName;
+        }
         for (const ExpectedControl &c : kControls) {
             HWND h = GetDlgItem(hwnd, c.id);
             GetWindowRect(h, &r);
@@ -298,4 +315,77 @@ TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
         EXPECT_TRUE(fake::gdi().texts[1].x == at(270) && fake::gdi().texts[3].y == at(245));
     }
     EXPECT_TRUE(fake::gdi().live.empty());
+}
+
+// Windows' Text size half as large again: a taller caption and menu bar take
+// from the window's height, not the client area's, so "Status :" and a message
+// stay whole in both layouts; the window stays at 0,0, 760 wide.
+TEST_F(WindowTest, BiggerChromeKeepsTheStatusLineWhole)
+{
+    NONCLIENTMETRICSA was = {};
+    was.cbSize = sizeof was;
+    ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof was, &was, 0));
+    NONCLIENTMETRICSA big = was;
+    big.iCaptionHeight = was.iCaptionHeight * 3 / 2;
+    big.iMenuHeight = was.iMenuHeight * 3 / 2;
+    big.lfCaptionFont.lfHeight = was.lfCaptionFont.lfHeight * 3 / 2;
+    big.lfMenuFont.lfHeight = was.lfMenuFont.lfHeight * 3 / 2;
+    struct Restore {
+        NONCLIENTMETRICSA ncm;
+        ~Restore() { SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof ncm, &ncm, 0); }
+    } restore{was};
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof big, &big, 0));
+
+    Open();
+    for (int foot : {261, 466}) {
+        if (foot == 466)
+            Command(IDM_SHOW_REMOTE);
+        ShowStatus(hwnd, "Message", STATUS_INFO);
+        RECT r = WindowRect(hwnd), client;
+        GetClientRect(hwnd, &client);
+        EXPECT_TRUE(r.left == 0 && r.top == 0 && r.right == 760) << foot;
+        HDC hdc = GetDC(hwnd);
+        TEXTMETRICA tm = {};
+        GetTextMetricsA(hdc, &tm);
+        ReleaseDC(hwnd, hdc);
+        EXPECT_GE(client.bottom, foot - 16 + tm.tmHeight) << "the status line is cut";
+    }
+}
+
+// Colours changed while the window runs (a contrast theme on or off): the
+// background, the headings, the clock and a message take the new menu colour
+// at once, and the old one when it comes back. (SetSysColors reaches this
+// process alone under Wine.)
+TEST_F(WindowTest, ColoursFollowTheSystemWhileRunning)
+{
+    Open();
+    const COLORREF was = REAL("user32.dll", GetSysColor)(COLOR_MENU), other = RGB(200, 220, 160);
+    struct Restore {
+        COLORREF colour;
+        ~Restore()
+        {
+            INT index = COLOR_MENU;
+            SetSysColors(1, &index, &colour);
+        }
+    } restore{was};
+    struct Area {
+        const char *what;
+        RECT r;
+    } areas[] = {{"background", {4, 100, 16, 110}}, {"heading", {50, 45, 140, 60}},
+                 {"clock", {654, 6, 728, 20}},      {"status label", {20, 245, 60, 260}},
+                 {"message", {80, 245, 130, 260}}};
+    for (COLORREF menu : {other, was}) {
+        INT index = COLOR_MENU;
+        ASSERT_TRUE(SetSysColors(1, &index, &menu));
+        ShowStatus(hwnd, "Message", STATUS_INFO);
+        HDC hdc = GetDC(hwnd);
+        for (const Area &a : areas) {
+            std::set<COLORREF> seen;
+            for (int y = a.r.top; y < a.r.bottom; ++y)
+                for (int x = a.r.left; x < a.r.right; ++x)
+                    seen.insert(GetPixel(hdc, x, y));
+            EXPECT_TRUE(seen.count(menu) && !seen.count(menu == was ? other : was)) << a.what << " on " << menu;
+        }
+        ReleaseDC(hwnd, hdc);
+    }
 }

@@ -211,6 +211,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SYSCOLORCHANGE:
         OnColoursChanged(hwnd);
         break;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETNONCLIENTMETRICS) // another text size: the caption and menu bar change
+            OnSize(hwnd);
+        break;
     case WM_DESTROY:
         ReleaseLayoutFont();
         ReleaseAccessibility();

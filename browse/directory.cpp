@@ -13,6 +13,8 @@ namespace {
 const ULONG kPageSize = 1000;  // Active Directory's MaxPageSize
 const LONG kAnswerSeconds = 2; // for the connection, and again for the first answer
 const LONG kPageSeconds = 5;   // for each page, once the directory has answered
+const DWORD kAnswerMs = 4000;  // the window waits for the connection, the bind and the root together
+const DWORD kPageMs = (kPageSeconds + 1) * 1000; // and then for each page
 const int kCchName = 199;      // the most that an entry's server part holds
 
 // Wine's wldap32 crashes on a Negotiate bind without credentials, and its
@@ -46,39 +48,79 @@ bool FromWide(const WCHAR *text, char *buf, size_t cb)
     return true;
 }
 
-// Adds the server of each printer of a page. The list is emptied at the
-// first, as for the browse: it keeps what it had only when nothing is found.
-void AddPageServers(LDAP *ld, LDAPMessage *page, HWND hwndList, bool *emptied)
+// One lookup, run by a worker thread of its own: on Windows the bind as the
+// user takes no time-out, and a domain controller that takes the connection
+// and then says nothing would hold the window until TCP gives up, minutes
+// later. The window's thread waits for the worker as long as it answers, and
+// then no longer: a worker left behind keeps its memory, which the last of the
+// two to let go frees, and never touches a window.
+struct Lookup {
+    LONG refs;         // the window's thread and the worker
+    LONG answers;      // the directory's root, then each page, as the worker reads them
+    LONG abandoned;    // the window's thread waits no longer
+    WCHAR domain[256]; // the machine's DNS domain
+    char *entries;     // the entries found, each ended by a zero, in the ordinary heap
+    size_t used, size; // bytes of entries written and taken
+};
+
+LONG s_cRunning; // lookups still running: at most one, however long it hangs
+
+void ReleaseLookup(Lookup *l)
+{
+    if (InterlockedDecrement(&l->refs) == 0) {
+        if (l->entries)
+            HeapFree(GetProcessHeap(), 0, l->entries);
+        HeapFree(GetProcessHeap(), 0, l);
+    }
+}
+
+bool Abandoned(Lookup *l)
+{
+    return InterlockedCompareExchange(&l->abandoned, 0, 0) != 0;
+}
+
+// Keeps an entry for the window's thread; one that can't be kept is lost
+// alone. Each block is taken anew rather than reallocated, so that no block
+// changes its address behind its owner.
+void KeepEntry(Lookup *l, const char *entry)
+{
+    size_t cb = lstrlenA(entry) + 1;
+    if (l->size - l->used < cb) {
+        size_t size = l->size ? 2 * l->size : 4096;
+        char *grown = (char *)HeapAlloc(GetProcessHeap(), 0, size);
+        if (!grown)
+            return;
+        if (l->entries) {
+            CopyMemory(grown, l->entries, l->used);
+            HeapFree(GetProcessHeap(), 0, l->entries);
+        }
+        l->entries = grown;
+        l->size = size;
+    }
+    CopyMemory(l->entries + l->used, entry, cb);
+    l->used += cb;
+}
+
+// Keeps the server of each printer of a page.
+void KeepPageServers(LDAP *ld, LDAPMessage *page, Lookup *l)
 {
     for (LDAPMessage *e = ldap_first_entry(ld, page); e; e = ldap_next_entry(ld, e)) {
         WCHAR **values = ldap_get_valuesW(ld, e, const_cast<PWCHAR>(L"shortServerName"));
         char szServer[200];
         if (values && values[0] && FromWide(values[0], szServer, sizeof szServer)) {
-            if (!*emptied) {
-                SendMessageA(hwndList, LB_RESETCONTENT, 0, 0);
-                BeginListFill(hwndList);
-                *emptied = true;
-            }
             char szEntry[202];
             ComposeText(szEntry, sizeof szEntry, "\\\\", szServer);
-            AddServerEntry(hwndList, szEntry);
+            KeepEntry(l, szEntry);
         }
         if (values)
             ldap_value_freeW(values);
     }
 }
 
-} // namespace
-
-void FillDirectoryServers(HWND hwndList, bool *emptied)
+void ReadDirectory(Lookup *l)
 {
-    WCHAR wszDomain[256];
-    DWORD cch = sizeof wszDomain / sizeof wszDomain[0];
-    if (!GetComputerNameExW(ComputerNameDnsDomain, wszDomain, &cch) || wszDomain[0] == L'\0')
-        return; // in no domain: no directory
-
     // Windows' LDAP client finds a domain controller for a domain's name.
-    LDAP *ld = ldap_initW(wszDomain, LDAP_PORT);
+    LDAP *ld = ldap_initW(l->domain, LDAP_PORT);
     if (!ld)
         return;
     ULONG version = LDAP_VERSION3;
@@ -93,8 +135,8 @@ void FillDirectoryServers(HWND hwndList, bool *emptied)
     // Active Directory searches only for a signed-in user: bound as this
     // one (Negotiate, signing as the client's policy says), never with a
     // password. Under Wine the search stays anonymous.
-    if (ldap_connect(ld, &wait) != LDAP_SUCCESS ||
-        (!OnWine() && ldap_bind_sW(ld, NULL, NULL, LDAP_AUTH_NEGOTIATE) != LDAP_SUCCESS))
+    if (ldap_connect(ld, &wait) != LDAP_SUCCESS || Abandoned(l) ||
+        (!OnWine() && ldap_bind_sW(ld, NULL, NULL, LDAP_AUTH_NEGOTIATE) != LDAP_SUCCESS) || Abandoned(l))
         goto done;
     // A server that takes the connection and then says nothing is given up
     // here, within the time-out.
@@ -103,6 +145,7 @@ void FillDirectoryServers(HWND hwndList, bool *emptied)
         !ldap_first_entry(ld, root) ||
         !(base = ldap_get_valuesW(ld, ldap_first_entry(ld, root), rootAttrs[0])) || !base[0])
         goto done;
+    InterlockedIncrement(&l->answers);
 
     // Page by page: Active Directory answers a thousand entries a search at
     // most. No time limit on the server's side: under load one cuts a result.
@@ -110,14 +153,15 @@ void FillDirectoryServers(HWND hwndList, bool *emptied)
                                     printerAttrs, 0, NULL, NULL, 0, 0, NULL);
     if (!search)
         goto done;
-    for (;;) {
+    while (!Abandoned(l)) {
         ULONG total = 0;
         LDAPMessage *page = NULL;
         ULONG rc = ldap_get_next_page_s(ld, search, OnWine() ? NULL : &pageWait, kPageSize, &total, &page);
         if (page) {
-            AddPageServers(ld, page, hwndList, emptied);
+            KeepPageServers(ld, page, l);
             ldap_msgfree(page);
         }
+        InterlockedIncrement(&l->answers);
         if (rc != LDAP_SUCCESS) // LDAP_NO_RESULTS_RETURNED after the last page
             break;
     }
@@ -129,4 +173,75 @@ done:
     if (root)
         ldap_msgfree(root);
     ldap_unbind(ld);
+}
+
+DWORD WINAPI LookupThread(void *param)
+{
+    Lookup *l = (Lookup *)param;
+    ReadDirectory(l);
+    ReleaseLookup(l);
+    InterlockedDecrement(&s_cRunning);
+    return 0;
+}
+
+// Waits for the worker while the directory answers: the root within the
+// first time-out of the connection, bind and root together, then each page
+// within its own. False when it ended without being waited for to its end.
+bool WaitForLookup(HANDLE thread, Lookup *l)
+{
+    LONG seen = 0;
+    DWORD limit = kAnswerMs, waited;
+    while ((waited = WaitForSingleObject(thread, limit)) == WAIT_TIMEOUT) {
+        LONG answers = InterlockedCompareExchange(&l->answers, 0, 0);
+        if (answers == seen)
+            break;
+        seen = answers;
+        limit = kPageMs;
+    }
+    if (waited == WAIT_OBJECT_0)
+        return true;
+    InterlockedExchange(&l->abandoned, 1);
+    return false;
+}
+
+} // namespace
+
+void FillDirectoryServers(HWND hwndList, bool *emptied)
+{
+    WCHAR wszDomain[256];
+    DWORD cch = sizeof wszDomain / sizeof wszDomain[0];
+    if (!GetComputerNameExW(ComputerNameDnsDomain, wszDomain, &cch) || wszDomain[0] == L'\0')
+        return; // in no domain: no directory
+    // One left waiting for a silent directory still runs: not a second.
+    if (InterlockedCompareExchange(&s_cRunning, 1, 0) != 0)
+        return;
+
+    Lookup *l = (Lookup *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof *l);
+    HANDLE thread = NULL;
+    if (l) {
+        l->refs = 2;
+        lstrcpynW(l->domain, wszDomain, sizeof l->domain / sizeof l->domain[0]);
+        thread = CreateThread(NULL, 0, LookupThread, l, 0, NULL);
+    }
+    if (!thread) {
+        if (l)
+            HeapFree(GetProcessHeap(), 0, l);
+        InterlockedExchange(&s_cRunning, 0);
+        return;
+    }
+
+    // The list is emptied at the first entry, as for the browse: it keeps
+    // what it had only when nothing is found.
+    if (WaitForLookup(thread, l)) {
+        for (size_t at = 0; at < l->used; at += lstrlenA(l->entries + at) + 1) {
+            if (!*emptied) {
+                SendMessageA(hwndList, LB_RESETCONTENT, 0, 0);
+                BeginListFill(hwndList);
+                *emptied = true;
+            }
+            AddServerEntry(hwndList, l->entries + at);
+        }
+    }
+    CloseHandle(thread);
+    ReleaseLookup(l);
 }

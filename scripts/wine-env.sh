@@ -26,6 +26,10 @@ zelvane_prefix() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Creating the Wine prefix in $WINEPREFIX"
         wineboot -i >/dev/null 2>&1
+        # Windows 10's and 11's menu colour. Wine's is white, as a device
+        # context's default background is, which would hide a text drawn with
+        # no background colour set; on Windows it stands in a white box.
+        wine reg add 'HKCU\Control Panel\Colors' /v Menu /d '240 240 240' /f </dev/null >/dev/null 2>&1
         wineserver -w
     fi
     # Wine draws the caption buttons with the Marlett font, as Windows does,

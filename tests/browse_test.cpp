@@ -6,6 +6,8 @@
 #include "app/state.h"
 #include "browse/browse.h"
 
+#include <winldap.h>
+
 namespace {
 
 using Names = std::vector<std::string>;
@@ -212,7 +214,9 @@ TEST_F(BrowseTest, RemoteServerRowEmptiesItsPanelOnly)
 
 // The domain's print servers beside the browse's: each once, by its short
 // name cut to fit, over pages of a thousand; nothing found, or no domain,
-// keeps the list. Every answer of the directory is given back.
+// keeps the list. On Windows' path the lookup binds first: a refused bind
+// finds nothing, and one that does not answer holds the panel for less than
+// 5 s, its late answer dropped. Every answer of the directory is given back.
 TEST_F(BrowseTest, RemoteServersFromTheDirectory)
 {
     std::vector<std::wstring> many;
@@ -225,6 +229,9 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         const wchar_t *domain;
         std::vector<std::wstring> names;
         Names want; // or, with many names, the first of them
+        bool windows = false; // the program takes Windows' path: it binds
+        ULONG bind = LDAP_SUCCESS;
+        bool held = false; // the bind answers once the window has moved on
     } cases[] = {
         {"browse and directory", true, L"corp.example", {L"RS", L"ps2", L"PS2", L"rs", L"PS3"},
          {"\\\\ps2", "\\\\PS3", "\\\\RS"}},
@@ -232,6 +239,11 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         {"a name longer than an entry", false, L"corp.example", {std::wstring(300, L'x')}, {cut}},
         {"nothing found", false, L"corp.example", {}, {"\\\\OLD"}},
         {"no domain", false, L"", {L"PS9"}, {"\\\\OLD"}},
+        {"names that begin others'", false, L"corp.example", {L"PS10", L"PS", L"SRV", L"SRV1"},
+         {"\\\\PS", "\\\\PS10", "\\\\SRV", "\\\\SRV1"}},
+        {"Windows: a refused bind", true, L"corp.example", {L"PS9"}, {"\\\\RS"}, true, LDAP_INVALID_CREDENTIALS},
+        {"Windows: a silent bind", true, L"corp.example", {L"PS9"}, {"\\\\RS"}, true, LDAP_SUCCESS, true},
+        {"Windows: bound", true, L"corp.example", {L"PS9"}, {"\\\\PS9", "\\\\RS"}, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -240,9 +252,22 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         fake::directory() = fake::Directory();
         fake::kernel().dnsDomain = c.domain;
         fake::directory().names = c.names;
+        fake::directory().bindResult = c.bind;
+        fake::directory().bindGate = c.held ? CreateEventA(NULL, TRUE, FALSE, NULL) : NULL;
+        fake::kernel().windows = c.windows;
         SendMessageA(g_hwndRemoteServers, LB_RESETCONTENT, 0, 0);
         SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM) "\\\\OLD");
+        DWORD start = GetTickCount();
         Command(IDM_SHOW_REMOTE);
+        EXPECT_LT(GetTickCount() - start, 5000u);
+        if (c.held) {
+            Command(IDM_SHOW_REMOTE);
+            SetEvent(fake::directory().bindGate);
+            ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(fake::directory().binder, 10000)) << "the lookup ends";
+            CloseHandle(fake::directory().binder);
+            CloseHandle(fake::directory().bindGate);
+        }
+        EXPECT_EQ(c.windows && c.domain[0] ? 1 : 0, fake::directory().binds);
         Names got = Entries(g_hwndRemoteServers);
         if (c.names.size() > 1000) {
             EXPECT_EQ(c.names.size(), got.size());
@@ -252,7 +277,9 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         EXPECT_EQ(c.domain[0] ? 1u : 0u, fake::directory().hosts.size());
         EXPECT_EQ(fake::directory().taken, fake::directory().given);
         EXPECT_EQ((long)fake::directory().hosts.size(), fake::directory().unbinds);
-        Command(IDM_SHOW_REMOTE);
+        EXPECT_TRUE(fake::kernel().liveHeap.empty());
+        if (!c.held) // else hidden already, before the bind answered
+            Command(IDM_SHOW_REMOTE);
     }
 }
 

@@ -317,9 +317,10 @@ TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
     EXPECT_TRUE(fake::gdi().live.empty());
 }
 
-// Windows' Text size half as large again: a taller caption and menu bar take
-// from the window's height, not the client area's, so "Status :" and a message
-// stay whole in both layouts; the window stays at 0,0, 760 wide.
+// Windows' Text size half as large again while the window runs: a taller
+// caption and menu bar take from the window's height, not the client area's,
+// so "Status :" and a message stay whole in both layouts; the window stays at
+// 0,0, 760 wide, and at the default size again takes its default size.
 TEST_F(WindowTest, BiggerChromeKeepsTheStatusLineWhole)
 {
     NONCLIENTMETRICSA was = {};
@@ -334,9 +335,9 @@ TEST_F(WindowTest, BiggerChromeKeepsTheStatusLineWhole)
         NONCLIENTMETRICSA ncm;
         ~Restore() { SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof ncm, &ncm, 0); }
     } restore{was};
-    ASSERT_TRUE(SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof big, &big, 0));
-
     Open();
+    ASSERT_TRUE(SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof big, &big, 0));
+    SendMessageA(hwnd, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0); // as Windows broadcasts it
     for (int foot : {261, 466}) {
         if (foot == 466)
             Command(IDM_SHOW_REMOTE);
@@ -350,6 +351,9 @@ TEST_F(WindowTest, BiggerChromeKeepsTheStatusLineWhole)
         ReleaseDC(hwnd, hdc);
         EXPECT_GE(client.bottom, foot - 16 + tm.tmHeight) << "the status line is cut";
     }
+    SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof was, &was, 0);
+    SendMessageA(hwnd, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    ExpectPlace(hwnd, 530, "at the default size again");
 }
 
 // Colours changed while the window runs (a contrast theme on or off): the

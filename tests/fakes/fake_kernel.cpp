@@ -1,5 +1,6 @@
-// kernel32 fakes: memory blocks (counted, and failed on demand), the local
-// time, the version query, the profile's device entry and the computer name.
+// kernel32 fakes: memory blocks (counted, and failed on demand), Wine hidden
+// on demand, the local time, the version query, the profile's device entry
+// and the computer name.
 #include "fakes/fakes.h"
 #include "fakes/real.h"
 
@@ -83,8 +84,16 @@ HGLOBAL WINAPI FakeGlobalFree(HGLOBAL h)
     return REAL("kernel32.dll", GlobalFree)(h);
 }
 
+// The directory's worker thread takes and gives back blocks too.
+SRWLOCK g_heapLock = SRWLOCK_INIT;
+struct HeapLock {
+    HeapLock() { AcquireSRWLockExclusive(&g_heapLock); }
+    ~HeapLock() { ReleaseSRWLockExclusive(&g_heapLock); }
+};
+
 LPVOID WINAPI FakeHeapAlloc(HANDLE heap, DWORD flags, SIZE_T cb)
 {
+    HeapLock lock;
     fake::Kernel &k = fake::kernel();
     if (++k.heapAllocs == k.failHeapAllocAt)
         return NULL;
@@ -96,6 +105,7 @@ LPVOID WINAPI FakeHeapAlloc(HANDLE heap, DWORD flags, SIZE_T cb)
 
 BOOL WINAPI FakeHeapFree(HANDLE heap, DWORD flags, LPVOID p)
 {
+    HeapLock lock;
     ++fake::kernel().heapFrees;
     fake::kernel().liveHeap.erase(p);
     if (GuardedFree(p))
@@ -182,9 +192,18 @@ BOOL WINAPI FakeGetComputerNameExW(COMPUTER_NAME_FORMAT kind, LPWSTR buf, LPDWOR
     return TRUE;
 }
 
+// Wine is told apart by ntdll's wine_get_version.
+HMODULE WINAPI FakeGetModuleHandleA(LPCSTR name)
+{
+    if (fake::kernel().windows && name && lstrcmpiA(name, "ntdll.dll") == 0)
+        return NULL;
+    return REAL("kernel32.dll", GetModuleHandleA)(name);
+}
+
 } // namespace
 
 extern "C" {
+decltype(&FakeGetModuleHandleA) __imp_GetModuleHandleA = FakeGetModuleHandleA;
 decltype(&FakeGlobalAlloc) __imp_GlobalAlloc = FakeGlobalAlloc;
 decltype(&FakeGlobalFree) __imp_GlobalFree = FakeGlobalFree;
 decltype(&FakeGlobalLock) __imp_GlobalLock = FakeGlobalLock;

@@ -44,7 +44,17 @@ LDAP *__cdecl FakeInit(PWCHAR host, ULONG)
 ULONG __cdecl FakeUnbind(LDAP *) { return ++fake::directory().unbinds, 0; }
 ULONG __cdecl FakeSetOption(LDAP *, int, const void *) { return 0; }
 ULONG __cdecl FakeConnect(LDAP *, l_timeval *) { return 0; }
-ULONG __cdecl FakeBind(LDAP *, PWCHAR, PWCHAR, ULONG) { return 0; }
+ULONG __cdecl FakeBind(LDAP *, PWCHAR, PWCHAR, ULONG)
+{
+    fake::Directory &d = fake::directory();
+    ++d.binds;
+    if (d.bindGate) { // a directory that takes the connection and then says nothing, for a while
+        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &d.binder, SYNCHRONIZE,
+                        FALSE, 0);
+        WaitForSingleObject(d.bindGate, 30000);
+    }
+    return d.bindResult;
+}
 ULONG __cdecl FakeSearch(LDAP *, PWCHAR, ULONG, PWCHAR, PWCHAR[], ULONG, l_timeval *, LDAPMessage **res)
 {
     *res = Take({&fake::directory().base}); // the root entry

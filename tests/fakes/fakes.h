@@ -110,6 +110,7 @@ struct Kernel {
     std::vector<std::string> profileWrites;   // device values written
     std::optional<std::string> computerName;
     std::wstring dnsDomain;                   // none: the machine is in no domain
+    bool windows = false;                     // ntdll shows no Wine: the program takes Windows' paths
 };
 Kernel &kernel();
 
@@ -146,6 +147,10 @@ struct Directory {
     std::vector<std::wstring> names;          // shortServerName of each printQueue
     std::vector<std::wstring> hosts;          // each ldap_initW's host
     long taken = 0, given = 0, unbinds = 0;   // messages and value arrays; connections closed
+    long binds = 0;
+    ULONG bindResult = 0;                     // LDAP_SUCCESS
+    HANDLE bindGate = NULL;                   // set: each bind answers only once it is signalled
+    HANDLE binder = NULL;                     // the thread that waited there, for the test to close
 };
 Directory &directory();
 

@@ -271,6 +271,9 @@ TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
     fake::gdi().live.clear();
     LOGFONTA system = {};
     GetObjectA(GetStockObject(SYSTEM_FONT), sizeof system, &system);
+    NONCLIENTMETRICSA ncm = {};
+    ncm.cbSize = sizeof ncm;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
     for (int dpi : {120, 96}) {
         SCOPED_TRACE("DPI " + std::to_string(dpi));
         auto at = [&](int v) { return MulDiv(v, dpi, 96); };
@@ -293,6 +296,8 @@ TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
             LOGFONTA lf = {};
             GetObjectA(font, sizeof lf, &lf);
             EXPECT_EQ(MulDiv(system.lfHeight, dpi, 96), lf.lfHeight);
+            // Wine's system font is TrueType, Windows' a raster font.
+            EXPECT_STREQ(ncm.lfMessageFont.lfFaceName, lf.lfFaceName) << "the message font's face";
             HDC hdc = GetDC(hwnd);
             HGDIOBJ old = SelectObject(hdc, font);
             TEXTMETRICA tm = {};
@@ -317,10 +322,10 @@ TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
     EXPECT_TRUE(fake::gdi().live.empty());
 }
 
-// Windows' Text size half as large again while the window runs: a taller
-// caption and menu bar take from the window's height, not the client area's,
-// so "Status :" and a message stay whole in both layouts; the window stays at
-// 0,0, 760 wide, and at the default size again takes its default size.
+// Windows' Text size half as large again: a taller caption and menu bar take
+// from the window's height, not the client area's, so "Status :" and a message
+// stay whole in both layouts; the window stays at 0,0, 760 wide, and back at
+// the default size while it runs takes its default size.
 TEST_F(WindowTest, BiggerChromeKeepsTheStatusLineWhole)
 {
     NONCLIENTMETRICSA was = {};
@@ -335,9 +340,8 @@ TEST_F(WindowTest, BiggerChromeKeepsTheStatusLineWhole)
         NONCLIENTMETRICSA ncm;
         ~Restore() { SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof ncm, &ncm, 0); }
     } restore{was};
-    Open();
     ASSERT_TRUE(SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof big, &big, 0));
-    SendMessageA(hwnd, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0); // as Windows broadcasts it
+    Open();
     for (int foot : {261, 466}) {
         if (foot == 466)
             Command(IDM_SHOW_REMOTE);
@@ -352,7 +356,7 @@ TEST_F(WindowTest, BiggerChromeKeepsTheStatusLineWhole)
         EXPECT_GE(client.bottom, foot - 16 + tm.tmHeight) << "the status line is cut";
     }
     SystemParametersInfoA(SPI_SETNONCLIENTMETRICS, sizeof was, &was, 0);
-    SendMessageA(hwnd, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    SendMessageA(hwnd, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0); // as Windows broadcasts it
     ExpectPlace(hwnd, 530, "at the default size again");
 }
 

@@ -55,8 +55,7 @@ TEST_F(ServersTest, FilledAtCreationWithTheSpoolersServers)
     EXPECT_TRUE(StatusTexts().empty()) << "the fill is silent";
 }
 
-// Each server once, letter case aside; a name that begins another's is
-// listed whichever comes first.
+// Each server once, letter case aside, and a name that begins another's too.
 TEST_F(ServersTest, SortedAndEachServerOnce)
 {
     EXPECT_EQ((Names{"\\\\ps1", "\\\\PS10", "\\\\PS2"}), Fill({On("\\\\PS2"), On("\\\\ps1"), On("\\\\PS10")}));

@@ -295,7 +295,7 @@ int main(int argc, char **argv)
         g_hwndLocalServers, [&] { FillLocalServerList(hwnd, g_hwndLocalServers); },
         [&] {
             for (const fake::Printer &p : printers)
-                if (SendMessageA(g_hwndLocalServers, LB_FINDSTRING, (WPARAM)-1, (LPARAM)p.server->c_str()) == LB_ERR)
+                if (SendMessageA(g_hwndLocalServers, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)p.server->c_str()) == LB_ERR)
                     SendMessageA(g_hwndLocalServers, LB_ADDSTRING, 0, (LPARAM)p.server->c_str());
         });
     Row("server list from 10,000 printers over 1,000 servers (median of 5)", Fmt("%.1f ms", v.program * 1000),
@@ -324,7 +324,7 @@ int main(int argc, char **argv)
                     PWCHAR *name = ldap_get_valuesW(ld, e, shortName);
                     char entry[256] = "\\\\";
                     WideCharToMultiByte(CP_ACP, 0, name[0], -1, entry + 2, sizeof entry - 2, NULL, NULL);
-                    if (SendMessageA(g_hwndRemoteServers, LB_FINDSTRING, (WPARAM)-1, (LPARAM)entry) == LB_ERR)
+                    if (SendMessageA(g_hwndRemoteServers, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry) == LB_ERR)
                         SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM)entry);
                     ldap_value_freeW(name);
                 }

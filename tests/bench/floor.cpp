@@ -29,7 +29,7 @@ static void FillServers(HWND list)
     if (p && EnumPrintersA(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, NULL, 2, (LPBYTE)p, cb, &cb, &count)) {
         for (DWORD i = 0; i < count; ++i) {
             const char *entry = p[i].pServerName ? p[i].pServerName : host;
-            if (SendMessageA(list, LB_FINDSTRING, (WPARAM)-1, (LPARAM)entry) == LB_ERR)
+            if (SendMessageA(list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry) == LB_ERR)
                 SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)entry);
         }
     }

@@ -84,16 +84,8 @@ HGLOBAL WINAPI FakeGlobalFree(HGLOBAL h)
     return REAL("kernel32.dll", GlobalFree)(h);
 }
 
-// The directory's worker thread takes and gives back blocks too.
-SRWLOCK g_heapLock = SRWLOCK_INIT;
-struct HeapLock {
-    HeapLock() { AcquireSRWLockExclusive(&g_heapLock); }
-    ~HeapLock() { ReleaseSRWLockExclusive(&g_heapLock); }
-};
-
 LPVOID WINAPI FakeHeapAlloc(HANDLE heap, DWORD flags, SIZE_T cb)
 {
-    HeapLock lock;
     fake::Kernel &k = fake::kernel();
     if (++k.heapAllocs == k.failHeapAllocAt)
         return NULL;
@@ -105,7 +97,6 @@ LPVOID WINAPI FakeHeapAlloc(HANDLE heap, DWORD flags, SIZE_T cb)
 
 BOOL WINAPI FakeHeapFree(HANDLE heap, DWORD flags, LPVOID p)
 {
-    HeapLock lock;
     ++fake::kernel().heapFrees;
     fake::kernel().liveHeap.erase(p);
     if (GuardedFree(p))
@@ -195,9 +186,8 @@ BOOL WINAPI FakeGetComputerNameExW(COMPUTER_NAME_FORMAT kind, LPWSTR buf, LPDWOR
 // Wine is told apart by ntdll's wine_get_version.
 HMODULE WINAPI FakeGetModuleHandleA(LPCSTR name)
 {
-    if (fake::kernel().windows && name && lstrcmpiA(name, "ntdll.dll") == 0)
-        return NULL;
-    return REAL("kernel32.dll", GetModuleHandleA)(name);
+    bool hidden = fake::kernel().windows && name && lstrcmpiA(name, "ntdll.dll") == 0;
+    return hidden ? NULL : REAL("kernel32.dll", GetModuleHandleA)(name);
 }
 
 } // namespace

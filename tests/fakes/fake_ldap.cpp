@@ -47,7 +47,6 @@ ULONG __cdecl FakeConnect(LDAP *, l_timeval *) { return 0; }
 ULONG __cdecl FakeBind(LDAP *, PWCHAR, PWCHAR, ULONG)
 {
     fake::Directory &d = fake::directory();
-    ++d.binds;
     if (d.bindGate) { // a directory that takes the connection and then says nothing, for a while
         DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &d.binder, SYNCHRONIZE,
                         FALSE, 0);

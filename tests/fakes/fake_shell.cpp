@@ -2,6 +2,7 @@
 #include "fakes/fakes.h"
 #include "fakes/real.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 #include <string.h>
 
@@ -36,8 +37,11 @@ BOOL WINAPI FakeGetOpenFileNameA(LPOPENFILENAMEA ofn)
 HINSTANCE WINAPI FakeShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                    INT show)
 {
+    APTTYPE type;
+    APTTYPEQUALIFIER qualifier;
+    bool sta = CoGetApartmentType(&type, &qualifier) == S_OK && (type == APTTYPE_STA || type == APTTYPE_MAINSTA);
     fake::shell().executes.push_back(
-        {owner, verb ? verb : "", file ? file : "", parameters != nullptr, directory != nullptr, show});
+        {owner, verb ? verb : "", file ? file : "", parameters != nullptr, directory != nullptr, show, sta});
     fake::Events().push_back("ShellExecute");
     return (HINSTANCE)fake::shell().executeResult;
 }

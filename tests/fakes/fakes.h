@@ -135,6 +135,7 @@ struct Shell {
         std::string verb, file;
         bool parameters, directory;
         int show;
+        bool inApartment; // the calling thread in a single-threaded apartment
     };
     std::vector<Execute> executes;
     INT_PTR executeResult = 42;               // > 32: the shell took it
@@ -147,7 +148,6 @@ struct Directory {
     std::vector<std::wstring> names;          // shortServerName of each printQueue
     std::vector<std::wstring> hosts;          // each ldap_initW's host
     long taken = 0, given = 0, unbinds = 0;   // messages and value arrays; connections closed
-    long binds = 0;
     ULONG bindResult = 0;                     // LDAP_SUCCESS
     HANDLE bindGate = NULL;                   // set: each bind answers only once it is signalled
     HANDLE binder = NULL;                     // the thread that waited there, for the test to close

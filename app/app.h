@@ -8,6 +8,9 @@
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
 #endif
+#ifndef WM_GETDPISCALEDSIZE
+#define WM_GETDPISCALEDSIZE 0x02E4
+#endif
 
 // Sizes of the two text buffers that each call of MainWndProc gives its rows.
 #define CCH_ENTRY 100
@@ -57,9 +60,9 @@ LRESULT GetSelectedEntry(HWND hwndList, char *buf, size_t cb);
 // Scale gives one at the main window's DPI, g_uDpi.
 int Scale(int v);
 UINT WindowDpi(HWND hwnd);
-// The window's height for the current layout at g_uDpi, and the window moved
-// to x,y at that size, the layout's width.
-int LayoutHeight(HWND hwnd);
+// The window's size for the current layout at a DPI, and the window moved to
+// x,y at its size at g_uDpi.
+SIZE LayoutSize(HWND hwnd, UINT dpi);
 void PlaceWindow(HWND hwnd, int x, int y);
 // The font of the window's text at g_uDpi is the device context's default at
 // the system DPI; else a TrueType font of the system font's size at g_uDpi,
@@ -70,7 +73,7 @@ void UseLayoutFont(HWND hwndLists[], int count);
 void ReleaseLayoutFont(void);
 
 // COM on this thread (app/com.cpp): started at the first need, once, and
-// ended at exit.
+// ended after the message loop.
 void UseCom(void);
 void ReleaseCom(void);
 

@@ -1,5 +1,6 @@
 // COM on the window's thread: started when first needed, by the status line's
-// mark for screen readers or by the shell's print verb, and ended at exit.
+// mark for screen readers or by the shell's print verb, and ended once the
+// message loop is over.
 #include "app/app.h"
 
 #include <objbase.h>

@@ -62,12 +62,12 @@ HFONT CreateScaledFont(UINT system)
 
 // Where there is no call for another DPI's metrics, the window is at the
 // system DPI, whose metrics are the plain ones.
-BOOL AdjustForDpi(RECT *r, DWORD style, BOOL menu, DWORD exStyle)
+BOOL AdjustForDpi(RECT *r, DWORD style, BOOL menu, DWORD exStyle, UINT dpi)
 {
     typedef BOOL(WINAPI * AdjustProc)(RECT *, DWORD, BOOL, DWORD, UINT);
     FARPROC proc = GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi");
     if (proc)
-        return ((AdjustProc)(void (*)(void))proc)(r, style, menu, exStyle, g_uDpi);
+        return ((AdjustProc)(void (*)(void))proc)(r, style, menu, exStyle, dpi);
     return AdjustWindowRectEx(r, style, menu, exStyle);
 }
 
@@ -89,23 +89,25 @@ HGDIOBJ SelectLayoutFont(HDC hdc)
     return s_hFont ? SelectObject(hdc, s_hFont) : NULL;
 }
 
-// The whole window's height: the layout's own, or more where a taller caption,
-// menu bar or frame (a larger text size) would leave the client area short of
-// the status line's foot.
-int LayoutHeight(HWND hwnd)
+// The whole window's size at a DPI: the layout's own, or taller where a
+// taller caption, menu bar or frame (a larger text size) would leave the
+// client area short of the status line's foot.
+SIZE LayoutSize(HWND hwnd, UINT dpi)
 {
-    int height = Scale(g_bRemoteHidden ? COLLAPSED_HEIGHT : EXPANDED_HEIGHT);
-    RECT r = {0, 0, Scale(MAIN_WIDTH), Scale(g_bRemoteHidden ? COLLAPSED_CLIENT : EXPANDED_CLIENT)};
+    SIZE size = {MulDiv(MAIN_WIDTH, (int)dpi, 96),
+                 MulDiv(g_bRemoteHidden ? COLLAPSED_HEIGHT : EXPANDED_HEIGHT, (int)dpi, 96)};
+    RECT r = {0, 0, size.cx, MulDiv(g_bRemoteHidden ? COLLAPSED_CLIENT : EXPANDED_CLIENT, (int)dpi, 96)};
     if (AdjustForDpi(&r, (DWORD)GetWindowLongPtrA(hwnd, GWL_STYLE), GetMenu(hwnd) != NULL,
-                     (DWORD)GetWindowLongPtrA(hwnd, GWL_EXSTYLE)) &&
-        r.bottom - r.top > height)
-        height = r.bottom - r.top;
-    return height;
+                     (DWORD)GetWindowLongPtrA(hwnd, GWL_EXSTYLE), dpi) &&
+        r.bottom - r.top > size.cy)
+        size.cy = r.bottom - r.top;
+    return size;
 }
 
 void PlaceWindow(HWND hwnd, int x, int y)
 {
-    MoveWindow(hwnd, x, y, Scale(MAIN_WIDTH), LayoutHeight(hwnd), TRUE);
+    SIZE size = LayoutSize(hwnd, g_uDpi);
+    MoveWindow(hwnd, x, y, size.cx, size.cy, TRUE);
 }
 
 // At the system DPI the device context's default font is the system font at

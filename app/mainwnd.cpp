@@ -90,9 +90,9 @@ void OnSize(HWND hwnd)
 }
 
 // Dragged onto a monitor of another scale, or the scale changed: the layout
-// at the new DPI, where the system suggests. A move back to 0,0 would return
-// the window to the first monitor in the middle of the drag, and the next
-// mouse move would carry it across again.
+// at the new DPI, where the system suggests (it asked for the size first). A
+// move back to 0,0 would return the window to the first monitor in the middle
+// of the drag, and the next mouse move would carry it across again.
 void OnDpiChanged(HWND hwnd, WPARAM wParam, const RECT *suggested)
 {
     g_uDpi = HIWORD(wParam);
@@ -108,11 +108,11 @@ void OnDpiChanged(HWND hwnd, WPARAM wParam, const RECT *suggested)
 }
 
 // The system's colours changed (a contrast theme on or off): the background
-// follows by itself; what is drawn on it is drawn afresh, the lists and the
-// clock included.
+// follows by itself; what is drawn on it is drawn afresh, the lists and their
+// edges and the clock included.
 void OnColoursChanged(HWND hwnd)
 {
-    RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     OnMainTimer(hwnd, TIMER_CLOCK);
 }
 
@@ -205,9 +205,12 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_SETFOCUS:
         RestoreListFocus();
         break;
-    case WM_DPICHANGED:
+    case WM_GETDPISCALEDSIZE: // the layout's size there, not the window's scaled
+        *(SIZE *)lParam = LayoutSize(hwnd, (UINT)wParam);
+        return TRUE;
+    case WM_DPICHANGED: // handled whole: nothing for the default to do
         OnDpiChanged(hwnd, wParam, (const RECT *)lParam);
-        break;
+        return 0;
     case WM_SYSCOLORCHANGE:
         OnColoursChanged(hwnd);
         break;
@@ -218,7 +221,6 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         ReleaseLayoutFont();
         ReleaseAccessibility();
-        ReleaseCom();
         PostQuitMessage(0);
         break;
     }

@@ -2,6 +2,7 @@
 #include "app/app.h"
 #include "app/state.h"
 #include "app/text.h"
+#include "browse/browse.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
@@ -49,8 +50,14 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    // File > Exit leaves the window standing: what it started ends here.
+    // File > Exit leaves the window standing: what it started ends here. COM
+    // ends once the loop is over, as it may dispatch messages of its own.
     ReleaseAccessibility();
     ReleaseCom();
+    // ExitProcess would cut a directory lookup left waiting for a silent
+    // server short inside the LDAP client, then run the DLLs' detach code,
+    // which may wait for a lock that the cut thread holds.
+    if (DirectoryLookupRunning())
+        TerminateProcess(GetCurrentProcess(), (UINT)msg.wParam);
     return (int)msg.wParam;
 }

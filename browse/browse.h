@@ -45,6 +45,8 @@ void AddServerEntry(HWND hwndList, const char *entry);
 // domain, if it is in one. The list is emptied before the first add unless
 // *emptied says it was; *emptied then says so.
 void FillDirectoryServers(HWND hwndList, bool *emptied);
+// Whether a lookup left waiting for a silent directory still runs.
+bool DirectoryLookupRunning(void);
 
 // "\\" and this machine's name, cut to fit cb bytes.
 void ComposeLocalMachineEntry(char *buf, size_t cb);

@@ -57,6 +57,7 @@ bool FromWide(const WCHAR *text, char *buf, size_t cb)
 struct Lookup {
     LONG refs;         // the window's thread and the worker
     LONG answers;      // the directory's root, then each page, as the worker reads them
+    LONG complete;     // every entry is in; the worker only closes the connection
     LONG abandoned;    // the window's thread waits no longer
     WCHAR domain[256]; // the machine's DNS domain
     char *entries;     // the entries found, each ended by a zero, in the ordinary heap
@@ -162,8 +163,10 @@ void ReadDirectory(Lookup *l)
             ldap_msgfree(page);
         }
         InterlockedIncrement(&l->answers);
-        if (rc != LDAP_SUCCESS) // LDAP_NO_RESULTS_RETURNED after the last page
+        if (rc != LDAP_SUCCESS) { // LDAP_NO_RESULTS_RETURNED after the last page
+            InterlockedExchange(&l->complete, 1);
             break;
+        }
     }
     ldap_search_abandon_page(ld, search);
 
@@ -186,25 +189,44 @@ DWORD WINAPI LookupThread(void *param)
 
 // Waits for the worker while the directory answers: the root within the
 // first time-out of the connection, bind and root together, then each page
-// within its own. False when it ended without being waited for to its end.
+// within its own. Meanwhile the window answers what other threads and
+// programs send it (a screen reader's questions, the system's broadcasts),
+// at least every second, so that Windows never takes it for hung; input
+// waits. False when the entries are not all there when it gives up.
 bool WaitForLookup(HANDLE thread, Lookup *l)
 {
     LONG seen = 0;
-    DWORD limit = kAnswerMs, waited;
-    while ((waited = WaitForSingleObject(thread, limit)) == WAIT_TIMEOUT) {
+    DWORD limit = kAnswerMs, start = GetTickCount();
+    for (;;) {
+        DWORD elapsed = GetTickCount() - start;
+        if (elapsed < limit) {
+            DWORD left = limit - elapsed;
+            DWORD waited = MsgWaitForMultipleObjectsEx(1, &thread, left < 1000 ? left : 1000, QS_SENDMESSAGE, 0);
+            if (waited == WAIT_OBJECT_0)
+                return true;
+            if (waited == WAIT_FAILED)
+                break;
+            MSG msg; // answers what was sent, and leaves the rest queued
+            PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            continue;
+        }
         LONG answers = InterlockedCompareExchange(&l->answers, 0, 0);
-        if (answers == seen)
+        if (answers == seen || InterlockedCompareExchange(&l->complete, 0, 0))
             break;
         seen = answers;
         limit = kPageMs;
+        start = GetTickCount();
     }
-    if (waited == WAIT_OBJECT_0)
-        return true;
     InterlockedExchange(&l->abandoned, 1);
-    return false;
+    return InterlockedCompareExchange(&l->complete, 0, 0) != 0;
 }
 
 } // namespace
+
+bool DirectoryLookupRunning(void)
+{
+    return InterlockedCompareExchange(&s_cRunning, 0, 0) != 0;
+}
 
 void FillDirectoryServers(HWND hwndList, bool *emptied)
 {

@@ -455,6 +455,7 @@ TEST_F(DefaultTest, PrintWithoutASelection)
     }
     DestroyWindow(hwnd);
     hwnd = nullptr;
+    ReleaseCom(); // as the program's loop ends
     APTTYPE type;
     APTTYPEQUALIFIER qualifier;
     EXPECT_EQ(CO_E_NOTINITIALIZED, CoGetApartmentType(&type, &qualifier)) << "COM ended, once, at exit";

@@ -85,6 +85,7 @@ void MainWindowTest::TearDown()
 {
     if (hwnd)
         DestroyWindow(hwnd);
+    ReleaseCom(); // as the program's loop ends
     DrainMessages();
     g_hwndLocalServers = g_hwndLocalPrinters = g_hwndLocalJobs = NULL;
     g_hwndRemoteFrame = g_hwndRemoteServers = g_hwndRemotePrinters = g_hwndRemoteJobs = NULL;

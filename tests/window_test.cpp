@@ -277,6 +277,9 @@ TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
         SCOPED_TRACE("DPI " + std::to_string(dpi));
         auto at = [&](int v) { return MulDiv(v, dpi, 96); };
         RECT suggested = {1024 - dpi, 40, 1974, 440}; // on a monitor to the right, and back
+        SIZE asked = {};
+        EXPECT_TRUE(SendMessageA(hwnd, WM_GETDPISCALEDSIZE, dpi, (LPARAM)&asked) && asked.cx == at(760) &&
+                    asked.cy == at(320)) << "the size that the suggestion is made for";
         fake::Events().clear();
         fake::gdi().texts.clear();
         SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&suggested);

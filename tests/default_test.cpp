@@ -7,7 +7,6 @@
 #include "default/defprinter.h"
 #include "fakes/real.h"
 
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -447,7 +446,7 @@ TEST_F(DefaultTest, PrintWithoutASelection)
         EXPECT_TRUE(fake::kernel().profileWrites.empty());
         EXPECT_EQ(1u, fake::shell().dialogs.size());
         EXPECT_EQ(1u, fake::shell().executes.size());
-        EXPECT_TRUE(fake::shell().executes.at(0).inApartment) << "COM started for the verb's objects";
+        EXPECT_TRUE(fake::shell().executes.at(0).inCom) << "COM started for the verb's objects";
         EXPECT_EQ((Status{{"Printing  C:\\a.txt", kDarkBlue}}), Statuses());
         EXPECT_EQ((Names{"9 - kept"}), Entries(g_hwndLocalJobs)) << "the job list is not refilled";
         EXPECT_FALSE(Happened("OpenPrinter"));
@@ -456,9 +455,7 @@ TEST_F(DefaultTest, PrintWithoutASelection)
     DestroyWindow(hwnd);
     hwnd = nullptr;
     ReleaseCom(); // as the program's loop ends
-    APTTYPE type;
-    APTTYPEQUALIFIER qualifier;
-    EXPECT_EQ(CO_E_NOTINITIALIZED, CoGetApartmentType(&type, &qualifier)) << "COM ended, once, at exit";
+    EXPECT_EQ(0, fake::shell().com) << "COM ended as often as started, at exit";
 }
 
 TEST_F(DefaultTest, PrintRefusedByTheShellSaysSo)

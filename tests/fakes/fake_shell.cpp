@@ -1,4 +1,5 @@
-// comdlg32 and shell32 fakes: the Open dialog and the shell's print verb.
+// comdlg32, shell32 and ole32 fakes: the Open dialog, the shell's print verb
+// and COM, which the verb may need, counted as it starts and ends.
 #include "fakes/fakes.h"
 #include "fakes/real.h"
 
@@ -37,18 +38,32 @@ BOOL WINAPI FakeGetOpenFileNameA(LPOPENFILENAMEA ofn)
 HINSTANCE WINAPI FakeShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                    INT show)
 {
-    APTTYPE type;
-    APTTYPEQUALIFIER qualifier;
-    bool sta = CoGetApartmentType(&type, &qualifier) == S_OK && (type == APTTYPE_STA || type == APTTYPE_MAINSTA);
-    fake::shell().executes.push_back(
-        {owner, verb ? verb : "", file ? file : "", parameters != nullptr, directory != nullptr, show, sta});
+    fake::shell().executes.push_back({owner, verb ? verb : "", file ? file : "", parameters != nullptr,
+                                      directory != nullptr, show, fake::shell().com > 0});
     fake::Events().push_back("ShellExecute");
     return (HINSTANCE)fake::shell().executeResult;
+}
+
+// Wine's input method starts COM on a thread with windows too, so the
+// apartment itself tells nothing: the program's own calls are counted.
+HRESULT WINAPI FakeCoInitializeEx(LPVOID reserved, DWORD flags)
+{
+    HRESULT hr = REAL("ole32.dll", CoInitializeEx)(reserved, flags);
+    fake::shell().com += SUCCEEDED(hr);
+    return hr;
+}
+
+void WINAPI FakeCoUninitialize(void)
+{
+    --fake::shell().com;
+    REAL("ole32.dll", CoUninitialize)();
 }
 
 } // namespace
 
 extern "C" {
+decltype(&FakeCoInitializeEx) __imp_CoInitializeEx = FakeCoInitializeEx;
+decltype(&FakeCoUninitialize) __imp_CoUninitialize = FakeCoUninitialize;
 decltype(&FakeGetOpenFileNameA) __imp_GetOpenFileNameA = FakeGetOpenFileNameA;
 decltype(&FakeShellExecuteA) __imp_ShellExecuteA = FakeShellExecuteA;
 }

@@ -135,10 +135,11 @@ struct Shell {
         std::string verb, file;
         bool parameters, directory;
         int show;
-        bool inApartment; // the calling thread in a single-threaded apartment
+        bool inCom; // the program's COM started on the calling thread
     };
     std::vector<Execute> executes;
     INT_PTR executeResult = 42;               // > 32: the shell took it
+    int com = 0;                              // CoInitializeEx calls that succeeded, less CoUninitialize calls
 };
 Shell &shell();
 

@@ -66,8 +66,8 @@ SIZE LayoutSize(HWND hwnd, UINT dpi);
 void PlaceWindow(HWND hwnd, int x, int y);
 // The font of the window's text at g_uDpi is the device context's default at
 // the system DPI; else a TrueType font of the system font's size at g_uDpi,
-// which UseLayoutFont gives the lists too and SelectLayoutFont selects, returning the font it replaced
-// (null when it selected none).
+// which UseLayoutFont gives the lists too and SelectLayoutFont selects,
+// returning the font it replaced (null when it selected none).
 HGDIOBJ SelectLayoutFont(HDC hdc);
 void UseLayoutFont(HWND hwndLists[], int count);
 void ReleaseLayoutFont(void);

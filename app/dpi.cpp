@@ -11,9 +11,14 @@ HFONT s_hFont; // the window's font at g_uDpi, or null at the system DPI
 
 // Calls of Windows 10 1607 on, looked up so that the program still starts on
 // Windows 7.
+FARPROC UserFunction(const char *name)
+{
+    return GetProcAddress(GetModuleHandleA("user32.dll"), name);
+}
+
 UINT CallDpiFunction(const char *name, HWND hwnd)
 {
-    FARPROC proc = GetProcAddress(GetModuleHandleA("user32.dll"), name);
+    FARPROC proc = UserFunction(name);
     if (!proc)
         return 0;
     if (hwnd)
@@ -65,7 +70,7 @@ HFONT CreateScaledFont(UINT system)
 BOOL AdjustForDpi(RECT *r, DWORD style, BOOL menu, DWORD exStyle, UINT dpi)
 {
     typedef BOOL(WINAPI * AdjustProc)(RECT *, DWORD, BOOL, DWORD, UINT);
-    FARPROC proc = GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi");
+    FARPROC proc = UserFunction("AdjustWindowRectExForDpi");
     if (proc)
         return ((AdjustProc)(void (*)(void))proc)(r, style, menu, exStyle, dpi);
     return AdjustWindowRectEx(r, style, menu, exStyle);

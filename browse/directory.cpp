@@ -80,9 +80,8 @@ bool Abandoned(Lookup *l)
     return InterlockedCompareExchange(&l->abandoned, 0, 0) != 0;
 }
 
-// Keeps an entry for the window's thread; one that can't be kept is lost
-// alone. Each block is taken anew rather than reallocated, so that no block
-// changes its address behind its owner.
+// Keeps an entry for the window's thread, in a block that doubles as it
+// fills; an entry that can't be kept is lost alone.
 void KeepEntry(Lookup *l, const char *entry)
 {
     size_t cb = lstrlenA(entry) + 1;

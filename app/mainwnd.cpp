@@ -218,7 +218,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (wParam == SPI_SETNONCLIENTMETRICS) // another text size: the caption and menu bar change
             OnSize(hwnd);
         break;
+    case WM_DIRECTORY_NEWS:
+        OnDirectoryNews(hwnd, wParam, lParam);
+        break;
     case WM_DESTROY:
+        ForgetDirectory();
         ReleaseLayoutFont();
         ReleaseAccessibility();
         PostQuitMessage(0);

@@ -40,9 +40,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
 
     MSG msg;
     BOOL got;
+    int result = 1; // a broken queue would spin for ever; give up instead
     while ((got = GetMessageA(&msg, NULL, 0, 0)) != 0) {
-        if (got == -1) // a broken queue would spin for ever; give up instead
-            return 1;
+        if (got == -1)
+            break;
         // Tab and Shift+Tab move between the lists, as in a dialog; Enter and
         // Esc come as commands 1 and 2, which run no row.
         if (IsDialogMessageA(g_hwndMain, &msg))
@@ -50,6 +51,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    if (got == 0)
+        result = (int)msg.wParam;
     // File > Exit leaves the window standing: what it started ends here. COM
     // ends once the loop is over, as it may dispatch messages of its own.
     ReleaseAccessibility();
@@ -58,6 +61,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     // server short inside the LDAP client, then run the DLLs' detach code,
     // which may wait for a lock that the cut thread holds.
     if (DirectoryLookupRunning())
-        TerminateProcess(GetCurrentProcess(), (UINT)msg.wParam);
-    return (int)msg.wParam;
+        TerminateProcess(GetCurrentProcess(), (UINT)result);
+    return result;
 }

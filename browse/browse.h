@@ -35,17 +35,45 @@ struct PrinterRecords {
     DWORD count;
 };
 PrinterRecords EnumPrinterRecords(DWORD flags, const char *name, DWORD level);
+// How often a filling call is made when the records outgrow the block.
+const int kFillAttempts = 4;
 void ReleasePrinterRecords(PrinterRecords *pr);
 
-// Adds a server entry unless the list already holds it, letter case not
-// counting.
-void AddServerEntry(HWND hwndList, const char *entry);
+// The servers of one fill of a server list, each added once. Two names are
+// one server when they are equal ordinally, letter case aside, as Windows
+// compares computer names; the first met is listed. A fill begins on an
+// empty list, or on one that its first add empties; it takes its memory as it
+// grows and gives it back at EndServerFill.
+struct ServerFill {
+    HWND list;
+    WCHAR *keys;            // each name's key, one after another
+    size_t cchUsed, cchSize;
+    DWORD *slots;           // 1 + a key's place in keys, or 0: an open hash table
+    DWORD cSlots, cKeys;
+    bool searchList;        // out of memory: the list itself is searched
+};
+void BeginServerFill(ServerFill *fill, HWND hwndList);
+void AddServerEntry(ServerFill *fill, const char *entry);
+void EndServerFill(ServerFill *fill);
 
-// Adds the print servers that publish printers in the machine's directory
-// domain, if it is in one. The list is emptied before the first add unless
-// *emptied says it was; *emptied then says so.
-void FillDirectoryServers(HWND hwndList, bool *emptied);
-// Whether a lookup left waiting for a silent directory still runs.
+// The remote server list's fill for this showing of the panel, which the
+// directory's servers join while it lasts: JoinRemoteServers adds entries
+// each ended by a zero, in cb bytes, while the panel is shown for it.
+bool RemoteFillOpen(void);
+void JoinRemoteServers(const char *entries, size_t cb);
+void EndRemoteFill(void);
+
+// Looks for the print servers that publish printers in the machine's
+// directory domain, if it is in one, on a worker thread; its news comes to
+// hwndNotify as WM_DIRECTORY_NEWS, for OnDirectoryNews. A lookup that still
+// runs is not started again: what it found and finds joins this showing.
+// False when no lookup runs for it.
+#define WM_DIRECTORY_NEWS (WM_APP + 1) // wParam: the lookup's serial; lParam: 1 once it has ended
+bool FindDirectoryServers(HWND hwndNotify);
+void OnDirectoryNews(HWND hwnd, WPARAM serial, LPARAM ended);
+// The window goes: a lookup still running is left to end alone.
+void ForgetDirectory(void);
+// Whether a lookup's worker still runs, perhaps waiting for a silent server.
 bool DirectoryLookupRunning(void);
 
 // "\\" and this machine's name, cut to fit cb bytes.

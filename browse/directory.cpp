@@ -3,6 +3,7 @@
 // have no browse list (the Computer Browser service went with SMBv1), so the
 // remote panel looks here too.
 #include "app/app.h"
+#include "app/ids.h"
 #include "app/text.h"
 #include "browse/browse.h"
 
@@ -13,8 +14,6 @@ namespace {
 const ULONG kPageSize = 1000;  // Active Directory's MaxPageSize
 const LONG kAnswerSeconds = 2; // for the connection, and again for the first answer
 const LONG kPageSeconds = 5;   // for each page, once the directory has answered
-const DWORD kAnswerMs = 4000;  // the window waits for the connection, the bind and the root together
-const DWORD kPageMs = (kPageSeconds + 1) * 1000; // and then for each page
 const int kCchName = 199;      // the most that an entry's server part holds
 
 // Wine's wldap32 crashes on a Negotiate bind without credentials, and its
@@ -50,21 +49,28 @@ bool FromWide(const WCHAR *text, char *buf, size_t cb)
 
 // One lookup, run by a worker thread of its own: on Windows the bind as the
 // user takes no time-out, and a domain controller that takes the connection
-// and then says nothing would hold the window until TCP gives up, minutes
-// later. The window's thread waits for the worker as long as it answers, and
-// then no longer: a worker left behind keeps its memory, which the last of the
-// two to let go frees, and never touches a window.
+// and then says nothing would hold a caller until TCP gives up, minutes
+// later. The window never waits for it: the worker posts news after each
+// page and at its end, and the window's thread takes the entries found from
+// the record that both share. Whichever lets go of the record last frees it.
+enum { kUnreached, kComplete, kIncomplete }; // how a lookup ended
+
 struct Lookup {
     LONG refs;         // the window's thread and the worker
-    LONG answers;      // the directory's root, then each page, as the worker reads them
-    LONG complete;     // every entry is in; the worker only closes the connection
-    LONG abandoned;    // the window's thread waits no longer
+    LONG abandoned;    // the window is gone: the worker stops at its next step
+    LONG result;       // how it ended, set before the last news
+    HWND notify;       // the window that the news goes to
+    WPARAM serial;     // which lookup the news is of
     WCHAR domain[256]; // the machine's DNS domain
+    SRWLOCK lock;      // over the entries
     char *entries;     // the entries found, each ended by a zero, in the ordinary heap
     size_t used, size; // bytes of entries written and taken
 };
 
-LONG s_cRunning; // lookups still running: at most one, however long it hangs
+LONG s_cRunning;      // workers still running: the window awaits at most one
+Lookup *s_pAwaited;   // the lookup that the window awaits, with its reference
+size_t s_cbJoined;    // bytes of its entries that joined this showing
+WPARAM s_serial;      // of the last lookup started
 
 void ReleaseLookup(Lookup *l)
 {
@@ -81,7 +87,7 @@ bool Abandoned(Lookup *l)
 }
 
 // Keeps an entry for the window's thread, in a block that doubles as it
-// fills; an entry that can't be kept is lost alone.
+// fills; an entry that can't be kept is lost alone. Under the record's lock.
 void KeepEntry(Lookup *l, const char *entry)
 {
     size_t cb = lstrlenA(entry) + 1;
@@ -101,28 +107,38 @@ void KeepEntry(Lookup *l, const char *entry)
     l->used += cb;
 }
 
-// Keeps the server of each printer of a page.
+// Keeps the server of each printer of a page, and tells the window.
 void KeepPageServers(LDAP *ld, LDAPMessage *page, Lookup *l)
 {
+    bool kept = false;
     for (LDAPMessage *e = ldap_first_entry(ld, page); e; e = ldap_next_entry(ld, e)) {
         WCHAR **values = ldap_get_valuesW(ld, e, const_cast<PWCHAR>(L"shortServerName"));
         char szServer[200];
         if (values && values[0] && FromWide(values[0], szServer, sizeof szServer)) {
             char szEntry[202];
             ComposeText(szEntry, sizeof szEntry, "\\\\", szServer);
+            AcquireSRWLockExclusive(&l->lock);
             KeepEntry(l, szEntry);
+            ReleaseSRWLockExclusive(&l->lock);
+            kept = true;
         }
         if (values)
             ldap_value_freeW(values);
     }
+    if (kept)
+        PostMessageA(l->notify, WM_DIRECTORY_NEWS, l->serial, 0);
 }
 
-void ReadDirectory(Lookup *l)
+// Reads the servers of the domain's printers. A directory that can't be
+// reached is not reported: a laptop away from its company's network would
+// hear of it at every showing. One that answered and then failed a page is.
+LONG ReadDirectory(Lookup *l)
 {
     // Windows' LDAP client finds a domain controller for a domain's name.
     LDAP *ld = ldap_initW(l->domain, LDAP_PORT);
     if (!ld)
-        return;
+        return kUnreached;
+    LONG result = kUnreached;
     ULONG version = LDAP_VERSION3;
     ldap_set_optionW(ld, LDAP_OPT_PROTOCOL_VERSION, &version);
     ldap_set_optionW(ld, LDAP_OPT_REFERRALS, LDAP_OPT_OFF);
@@ -145,10 +161,10 @@ void ReadDirectory(Lookup *l)
         !ldap_first_entry(ld, root) ||
         !(base = ldap_get_valuesW(ld, ldap_first_entry(ld, root), rootAttrs[0])) || !base[0])
         goto done;
-    InterlockedIncrement(&l->answers);
 
     // Page by page: Active Directory answers a thousand entries a search at
     // most. No time limit on the server's side: under load one cuts a result.
+    result = kIncomplete;
     search = ldap_search_init_pageW(ld, base[0], LDAP_SCOPE_SUBTREE, const_cast<PWCHAR>(L"(objectClass=printQueue)"),
                                     printerAttrs, 0, NULL, NULL, 0, 0, NULL);
     if (!search)
@@ -157,15 +173,16 @@ void ReadDirectory(Lookup *l)
         ULONG total = 0;
         LDAPMessage *page = NULL;
         ULONG rc = ldap_get_next_page_s(ld, search, OnWine() ? NULL : &pageWait, kPageSize, &total, &page);
-        if (page) {
+        if (page) { // what a failed page brought is real servers all the same
             KeepPageServers(ld, page, l);
             ldap_msgfree(page);
         }
-        InterlockedIncrement(&l->answers);
-        if (rc != LDAP_SUCCESS) { // LDAP_NO_RESULTS_RETURNED after the last page
-            InterlockedExchange(&l->complete, 1);
+        if (rc == LDAP_NO_RESULTS_RETURNED) { // after the last page
+            result = kComplete;
             break;
         }
+        if (rc != LDAP_SUCCESS) // a time-out, a lost connection: the rest is missing
+            break;
     }
     ldap_search_abandon_page(ld, search);
 
@@ -175,49 +192,32 @@ done:
     if (root)
         ldap_msgfree(root);
     ldap_unbind(ld);
+    return result;
 }
 
 DWORD WINAPI LookupThread(void *param)
 {
     Lookup *l = (Lookup *)param;
-    ReadDirectory(l);
+    InterlockedExchange(&l->result, ReadDirectory(l));
+    // The last news once this side has let go: the window then frees the
+    // record, unless it went first.
+    HWND notify = l->notify;
+    WPARAM serial = l->serial;
     ReleaseLookup(l);
+    PostMessageA(notify, WM_DIRECTORY_NEWS, serial, 1);
     InterlockedDecrement(&s_cRunning);
     return 0;
 }
 
-// Waits for the worker while the directory answers: the root within the
-// first time-out of the connection, bind and root together, then each page
-// within its own. Meanwhile the window answers what other threads and
-// programs send it (a screen reader's questions, the system's broadcasts),
-// at least every second, so that Windows never takes it for hung; input
-// waits. False when the entries are not all there when it gives up.
-bool WaitForLookup(HANDLE thread, Lookup *l)
+// The entries found since the last time join this showing; while the panel
+// is hidden they wait for the next.
+void JoinFound(Lookup *l)
 {
-    LONG seen = 0;
-    DWORD limit = kAnswerMs, start = GetTickCount();
-    for (;;) {
-        DWORD elapsed = GetTickCount() - start;
-        if (elapsed < limit) {
-            DWORD left = limit - elapsed;
-            DWORD waited = MsgWaitForMultipleObjectsEx(1, &thread, left < 1000 ? left : 1000, QS_SENDMESSAGE, 0);
-            if (waited == WAIT_OBJECT_0)
-                return true;
-            if (waited == WAIT_FAILED)
-                break;
-            MSG msg; // answers what was sent, and leaves the rest queued
-            PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-            continue;
-        }
-        LONG answers = InterlockedCompareExchange(&l->answers, 0, 0);
-        if (answers == seen || InterlockedCompareExchange(&l->complete, 0, 0))
-            break;
-        seen = answers;
-        limit = kPageMs;
-        start = GetTickCount();
-    }
-    InterlockedExchange(&l->abandoned, 1);
-    return InterlockedCompareExchange(&l->complete, 0, 0) != 0;
+    AcquireSRWLockExclusive(&l->lock);
+    if (RemoteFillOpen() && s_cbJoined < l->used)
+        JoinRemoteServers(l->entries + s_cbJoined, l->used - s_cbJoined);
+    s_cbJoined = l->used;
+    ReleaseSRWLockExclusive(&l->lock);
 }
 
 } // namespace
@@ -227,42 +227,64 @@ bool DirectoryLookupRunning(void)
     return InterlockedCompareExchange(&s_cRunning, 0, 0) != 0;
 }
 
-void FillDirectoryServers(HWND hwndList, bool *emptied)
+bool FindDirectoryServers(HWND hwndNotify)
 {
+    // One that still runs, perhaps for a silent directory: not a second.
+    if (s_pAwaited) {
+        s_cbJoined = 0;
+        JoinFound(s_pAwaited);
+        return true;
+    }
     WCHAR wszDomain[256];
     DWORD cch = sizeof wszDomain / sizeof wszDomain[0];
     if (!GetComputerNameExW(ComputerNameDnsDomain, wszDomain, &cch) || wszDomain[0] == L'\0')
-        return; // in no domain: no directory
-    // One left waiting for a silent directory still runs: not a second.
-    if (InterlockedCompareExchange(&s_cRunning, 1, 0) != 0)
-        return;
+        return false; // in no domain: no directory
 
     Lookup *l = (Lookup *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof *l);
-    HANDLE thread = NULL;
-    if (l) {
-        l->refs = 2;
-        lstrcpynW(l->domain, wszDomain, sizeof l->domain / sizeof l->domain[0]);
-        thread = CreateThread(NULL, 0, LookupThread, l, 0, NULL);
-    }
+    if (!l)
+        return false;
+    l->refs = 2;
+    l->notify = hwndNotify;
+    l->serial = ++s_serial;
+    InitializeSRWLock(&l->lock);
+    lstrcpynW(l->domain, wszDomain, sizeof l->domain / sizeof l->domain[0]);
+    InterlockedIncrement(&s_cRunning);
+    HANDLE thread = CreateThread(NULL, 0, LookupThread, l, 0, NULL);
     if (!thread) {
-        if (l)
-            HeapFree(GetProcessHeap(), 0, l);
-        InterlockedExchange(&s_cRunning, 0);
-        return;
-    }
-
-    // The list is emptied at the first entry, as for the browse: it keeps
-    // what it had only when nothing is found.
-    if (WaitForLookup(thread, l)) {
-        for (size_t at = 0; at < l->used; at += lstrlenA(l->entries + at) + 1) {
-            if (!*emptied) {
-                SendMessageA(hwndList, LB_RESETCONTENT, 0, 0);
-                BeginListFill(hwndList);
-                *emptied = true;
-            }
-            AddServerEntry(hwndList, l->entries + at);
-        }
+        InterlockedDecrement(&s_cRunning);
+        HeapFree(GetProcessHeap(), 0, l);
+        return false;
     }
     CloseHandle(thread);
+    s_pAwaited = l;
+    s_cbJoined = 0;
+    return true;
+}
+
+void OnDirectoryNews(HWND hwnd, WPARAM serial, LPARAM ended)
+{
+    Lookup *l = s_pAwaited;
+    if (!l || serial != l->serial)
+        return; // of a lookup that the window no longer awaits
+    JoinFound(l);
+    if (!ended)
+        return;
+    s_pAwaited = NULL;
+    bool incomplete = InterlockedCompareExchange(&l->result, 0, 0) == kIncomplete;
     ReleaseLookup(l);
+    if (RemoteFillOpen()) {
+        EndRemoteFill();
+        if (incomplete) // the servers found are listed; some are missing
+            ShowStatus(hwnd, "Directory search incomplete", STATUS_ERROR);
+    }
+}
+
+void ForgetDirectory(void)
+{
+    EndRemoteFill();
+    if (s_pAwaited) {
+        InterlockedExchange(&s_pAwaited->abandoned, 1);
+        ReleaseLookup(s_pAwaited);
+        s_pAwaited = NULL;
+    }
 }

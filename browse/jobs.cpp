@@ -38,16 +38,25 @@ int FillJobList(HWND hwndOwner, HWND hwndList, const char *printerPath)
             goto done;
         }
         // A size of 0 still gives a valid block: an empty queue goes on.
-        jobs = (JOB_INFO_2A *)HeapAlloc(heap, HEAP_ZERO_MEMORY, cbJobs);
-        if (!jobs) {
-            failure = "Failure to allocate Job storage space ";
-            goto done;
-        }
-        cReturned = 0;
-        DWORD cbFilled = 0;
-        if (!EnumJobsA(hPrinter, 0, cJobs, 2, (LPBYTE)jobs, cbJobs, &cbFilled, &cReturned)) {
-            failure = "Get job list error";
-            goto done;
+        for (int attempt = 1;; ++attempt) {
+            jobs = (JOB_INFO_2A *)HeapAlloc(heap, HEAP_ZERO_MEMORY, cbJobs);
+            if (!jobs) {
+                failure = "Failure to allocate Job storage space ";
+                goto done;
+            }
+            cReturned = 0;
+            DWORD cbFilled = 0;
+            if (EnumJobsA(hPrinter, 0, cJobs, 2, (LPBYTE)jobs, cbJobs, &cbFilled, &cReturned))
+                break;
+            // A job queued between the two calls makes the block too small:
+            // it is sized again, a few times at most.
+            if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || cbFilled <= cbJobs || attempt == kFillAttempts) {
+                failure = "Get job list error";
+                goto done;
+            }
+            HeapFree(heap, 0, jobs);
+            jobs = NULL;
+            cbJobs = cbFilled;
         }
         DWORD fit = (DWORD)(cbJobs / sizeof(JOB_INFO_2A));
         if (cReturned > fit)

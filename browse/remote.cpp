@@ -1,35 +1,77 @@
 // The remote panel: shown and hidden in turn, its server list filled by the
-// spooler's network browse each time it is shown.
+// spooler's network browse each time it is shown, and joined by the servers
+// of the directory as they come.
 #include "app/app.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "browse/browse.h"
 
+namespace {
+
+ServerFill s_fill; // the servers of this showing of the panel
+bool s_bOpen;      // the panel is shown, and servers found for it may join
+bool s_bEmptied;   // the list was emptied for this showing
+
+// The list keeps what it had until the first server is found.
+void AddRemoteServer(const char *entry)
+{
+    if (!s_bEmptied) {
+        SendMessageA(s_fill.list, LB_RESETCONTENT, 0, 0);
+        s_bEmptied = true;
+    }
+    AddServerEntry(&s_fill, entry);
+}
+
+} // namespace
+
+bool RemoteFillOpen(void)
+{
+    return s_bOpen;
+}
+
+void JoinRemoteServers(const char *entries, size_t cb)
+{
+    if (!s_bOpen || cb == 0)
+        return;
+    BeginListFill(s_fill.list);
+    for (size_t at = 0; at < cb; at += lstrlenA(entries + at) + 1)
+        AddRemoteServer(entries + at);
+    EndListFill(s_fill.list);
+}
+
+void EndRemoteFill(void)
+{
+    EndServerFill(&s_fill);
+    s_bOpen = false;
+}
+
 int FillRemoteServerList(HWND hwndOwner, HWND hwndList)
 {
-    (void)hwndOwner;
-    bool emptied = false; // the list keeps its entries when nothing is found
+    EndRemoteFill(); // the showing before, if it was never hidden
+    BeginServerFill(&s_fill, hwndList);
+    s_bOpen = true;
+    s_bEmptied = false;
+
     PrinterRecords pr = EnumPrinterRecords(PRINTER_ENUM_REMOTE, NULL, 1);
-    if (pr.count) {
-        SendMessageA(hwndList, LB_RESETCONTENT, 0, 0);
+    if (pr.count)
         BeginListFill(hwndList);
-        emptied = true;
-    }
     const PRINTER_INFO_1A *records = (const PRINTER_INFO_1A *)pr.records;
     for (DWORD i = 0; i < pr.count; ++i) {
         char szServer[200];
         char szEntry[202];
         ServerPartOfDescription(records[i].pDescription, szServer, sizeof szServer);
         ComposeText(szEntry, sizeof szEntry, "\\\\", szServer);
-        AddServerEntry(hwndList, szEntry);
+        AddRemoteServer(szEntry);
     }
+    if (pr.count)
+        EndListFill(hwndList);
     ReleasePrinterRecords(&pr);
 
     // The browse list is gone from current networks; a domain's print
-    // servers are in its directory.
-    FillDirectoryServers(hwndList, &emptied);
-    if (emptied)
-        EndListFill(hwndList);
+    // servers are in its directory, which answers when it will. Without one
+    // the fill ends here.
+    if (!FindDirectoryServers(hwndOwner))
+        EndRemoteFill();
     return 1;
 }
 
@@ -46,6 +88,7 @@ void ToggleRemotePanel(HWND hwnd)
         PlaceWindow(hwnd, 0, 0);
     } else {
         g_bRemoteHidden = 1;
+        EndRemoteFill(); // what the directory finds now is not for a hidden list
         PlaceWindow(hwnd, 0, 0);
         LeaveRemoteLists(); // a hidden list must not keep the keys
         for (HWND h : panel)

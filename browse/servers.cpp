@@ -1,17 +1,158 @@
-// The local panel's server list, and the entry of this machine.
+// The local panel's server list, the entry of this machine, and the rule that
+// lists each server once.
 #include "app/app.h"
 #include "app/state.h"
 #include "app/text.h"
 #include "browse/browse.h"
 
+#include <string.h>
 #include <winsock2.h>
 
-// The same name in another letter case is the same server; a name that only
-// begins another's (PS beside PS10) is a server of its own.
-void AddServerEntry(HWND hwndList, const char *entry)
+namespace {
+
+const int kCchKey = 258; // an entry's UTF-16 units (never more than its bytes), behind its length and kind
+
+// The key of an entry: its length, its kind and its text in UTF-16,
+// upper-cased without regard to the user's language, as Windows compares
+// computer names; so \\PRINTI and \\printi are one server under a Turkish
+// locale too, and characters that a linguistic comparison passes over still
+// tell names apart. Bytes that are no text of the code page are their own
+// key, of another kind. Returns the key's length in units, or 0 when the
+// entry is too long for one.
+int KeyOf(const char *entry, WCHAR *key)
 {
-    if (SendMessageA(hwndList, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry) == LB_ERR)
-        SendMessageA(hwndList, LB_ADDSTRING, 0, (LPARAM)entry);
+    int cb = lstrlenA(entry);
+    if (cb > kCchKey - 2)
+        return 0;
+    int cch = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, entry, cb, key + 2, kCchKey - 2);
+    if (cch > 0) {
+        key[1] = 1;
+        CharUpperBuffW(key + 2, (DWORD)cch);
+    } else {
+        key[1] = 2;
+        for (cch = 0; cch < cb; ++cch)
+            key[2 + cch] = (BYTE)entry[cch];
+    }
+    key[0] = (WCHAR)cch;
+    return cch + 2;
+}
+
+DWORD HashOf(const WCHAR *key, int cch)
+{
+    DWORD h = 2166136261u; // FNV-1a
+    for (int i = 0; i < cch; ++i)
+        h = (h ^ key[i]) * 16777619u;
+    return h;
+}
+
+// Grows a block to hold at least cbNeeded bytes, keeping its first cbUsed.
+bool Grow(void **block, size_t *cbSize, size_t cbUsed, size_t cbNeeded)
+{
+    if (*cbSize >= cbNeeded)
+        return true;
+    size_t cb = *cbSize ? *cbSize : 1024;
+    while (cb < cbNeeded)
+        cb *= 2;
+    void *grown = HeapAlloc(GetProcessHeap(), 0, cb);
+    if (!grown)
+        return false;
+    if (*block) {
+        CopyMemory(grown, *block, cbUsed);
+        HeapFree(GetProcessHeap(), 0, *block);
+    }
+    *block = grown;
+    *cbSize = cb;
+    return true;
+}
+
+// Doubles the slots and places every key again.
+bool GrowSlots(ServerFill *fill)
+{
+    DWORD cSlots = fill->cSlots ? 2 * fill->cSlots : 256;
+    DWORD *slots = (DWORD *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, cSlots * sizeof *slots);
+    if (!slots)
+        return false;
+    for (DWORD i = 0; i < fill->cSlots; ++i) {
+        DWORD at = fill->slots[i];
+        if (!at)
+            continue;
+        const WCHAR *key = fill->keys + at - 1;
+        DWORD s = HashOf(key, key[0] + 2) & (cSlots - 1);
+        while (slots[s])
+            s = (s + 1) & (cSlots - 1);
+        slots[s] = at;
+    }
+    if (fill->slots)
+        HeapFree(GetProcessHeap(), 0, fill->slots);
+    fill->slots = slots;
+    fill->cSlots = cSlots;
+    return true;
+}
+
+// Keeps the key unless the fill has it: 1 when it is kept (a server not
+// listed yet), 0 when the fill had it, -1 when there is no room for it.
+int KeepKey(ServerFill *fill, const WCHAR *key, int cch)
+{
+    if (2 * (fill->cKeys + 1) > fill->cSlots && !GrowSlots(fill))
+        return -1;
+    DWORD s = HashOf(key, cch) & (fill->cSlots - 1);
+    for (; fill->slots[s]; s = (s + 1) & (fill->cSlots - 1)) {
+        const WCHAR *other = fill->keys + fill->slots[s] - 1;
+        if (other[0] == key[0] && memcmp(other, key, cch * sizeof *key) == 0)
+            return 0;
+    }
+    size_t cbSize = fill->cchSize * sizeof(WCHAR);
+    if (!Grow((void **)&fill->keys, &cbSize, fill->cchUsed * sizeof(WCHAR), (fill->cchUsed + cch) * sizeof(WCHAR)))
+        return -1;
+    fill->cchSize = cbSize / sizeof(WCHAR);
+    CopyMemory(fill->keys + fill->cchUsed, key, cch * sizeof *key);
+    fill->slots[s] = (DWORD)fill->cchUsed + 1;
+    fill->cchUsed += cch;
+    ++fill->cKeys;
+    return 1;
+}
+
+} // namespace
+
+void BeginServerFill(ServerFill *fill, HWND hwndList)
+{
+    ZeroMemory(fill, sizeof *fill);
+    fill->list = hwndList;
+}
+
+void AddServerEntry(ServerFill *fill, const char *entry)
+{
+    // "\\" alone, from a server part that is empty, names no server: every
+    // entry begins with it, so it stands only in a list that holds no other.
+    if (entry[0] == '\0' || (entry[0] == '\\' && (entry[1] == '\0' || (entry[1] == '\\' && entry[2] == '\0')))) {
+        if (SendMessageA(fill->list, LB_GETCOUNT, 0, 0) == 0)
+            SendMessageA(fill->list, LB_ADDSTRING, 0, (LPARAM)entry);
+        return;
+    }
+    if (!fill->searchList) {
+        WCHAR key[kCchKey];
+        int cch = KeyOf(entry, key);
+        int kept = cch ? KeepKey(fill, key, cch) : -1;
+        if (kept == 1)
+            SendMessageA(fill->list, LB_ADDSTRING, 0, (LPARAM)entry);
+        if (kept >= 0)
+            return;
+        // Out of memory, or a name longer than any entry: from here on the
+        // list itself is searched, which holds every entry added so far.
+        fill->searchList = true;
+    }
+    if (SendMessageA(fill->list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry) == LB_ERR)
+        SendMessageA(fill->list, LB_ADDSTRING, 0, (LPARAM)entry);
+}
+
+void EndServerFill(ServerFill *fill)
+{
+    if (fill->keys)
+        HeapFree(GetProcessHeap(), 0, fill->keys);
+    if (fill->slots)
+        HeapFree(GetProcessHeap(), 0, fill->slots);
+    HWND list = fill->list;
+    BeginServerFill(fill, list);
 }
 
 void ComposeLocalMachineEntry(char *buf, size_t cb)
@@ -39,6 +180,8 @@ int FillLocalServerList(HWND hwndOwner, HWND hwndList)
     g_cPrinters = pr.count;
 
     const PRINTER_INFO_2A *records = (const PRINTER_INFO_2A *)pr.records;
+    ServerFill fill;
+    BeginServerFill(&fill, hwndList);
     BeginListFill(hwndList);
     for (DWORD i = 0; i < pr.count; ++i) {
         char szEntry[200];
@@ -46,9 +189,10 @@ int FillLocalServerList(HWND hwndOwner, HWND hwndList)
             CopyText(szEntry, sizeof szEntry, records[i].pServerName);
         else // a printer of this machine, listed under its name
             ComposeLocalMachineEntry(szEntry, sizeof szEntry);
-        AddServerEntry(hwndList, szEntry);
+        AddServerEntry(&fill, szEntry);
     }
     EndListFill(hwndList);
+    EndServerFill(&fill);
 
     ReleasePrinterRecords(&pr);
     return 1;

@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/state.h"
+#include "browse/browse.h"
 
 std::vector<std::string> Entries(HWND list)
 {
@@ -35,6 +36,19 @@ void DrainMessages()
     while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
         if (msg.message != WM_QUIT)
             DispatchMessageA(&msg);
+}
+
+bool AwaitDirectory()
+{
+    DWORD start = GetTickCount();
+    while (DirectoryLookupRunning()) {
+        if (GetTickCount() - start > 20000)
+            return false;
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_ALLINPUT);
+        DrainMessages();
+    }
+    DrainMessages(); // the last news was posted before the worker ended
+    return true;
 }
 
 bool TakeQuit(WPARAM *code)
@@ -85,6 +99,7 @@ void MainWindowTest::TearDown()
 {
     if (hwnd)
         DestroyWindow(hwnd);
+    EXPECT_TRUE(AwaitDirectory()) << "a lookup outlives its test";
     ReleaseCom(); // as the program's loop ends
     DrainMessages();
     g_hwndLocalServers = g_hwndLocalPrinters = g_hwndLocalJobs = NULL;

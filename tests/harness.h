@@ -23,6 +23,9 @@ void SelectText(HWND list, const std::string &text);
 
 // Removes every message waiting in this thread's queue, WM_QUIT included.
 void DrainMessages();
+// Handles the window's messages until no directory lookup runs and its last
+// news is taken; false after 20 s.
+bool AwaitDirectory();
 
 // Dispatches every waiting message; true when a WM_QUIT was among them, whose
 // exit code then goes into *code.

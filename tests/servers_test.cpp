@@ -65,6 +65,15 @@ TEST_F(ServersTest, SortedAndEachServerOnce)
     EXPECT_EQ((Names{"\\\\PS", "\\\\PS10"}), Fill({On("\\\\PS"), On("\\\\PS10")}));
     EXPECT_EQ((Names{"\\\\PS1"}), Fill({On("\\\\PS1"), On("\\\\PS1"), On("\\\\PS1")}));
     EXPECT_EQ((Names{"\\\\testhost", "\\\\TESTHOSTX"}), Fill({On("\\\\TESTHOSTX"), Local()}));
+    // Ordinal equality, letter case aside: a character that a linguistic
+    // comparison passes over (a soft hyphen) still tells two names apart, and
+    // the list's Turkish locale, whose I and i are two letters, changes nothing.
+    EXPECT_EQ(2u, Fill({On("\\\\PS1"), On("\\\\P\u00adS1")}).size());
+    SendMessageA(g_hwndLocalServers, LB_SETLOCALE, MAKELCID(MAKELANGID(LANG_TURKISH, SUBLANG_DEFAULT), SORT_DEFAULT), 0);
+    EXPECT_EQ((Names{"\\\\PRINTI"}), Fill({On("\\\\PRINTI"), On("\\\\printi")}));
+    EXPECT_EQ((Names{"\\\\\u0141\u00f3d\u017a"}), Fill({On("\\\\\u0141\u00f3d\u017a"), On("\\\\\u0142\u00d3D\u0179")}));
+    // "\\" alone only into an empty list.
+    EXPECT_EQ((Names{"\\\\PS1"}), Fill({On("\\\\PS1"), On("\\\\")}));
 }
 
 TEST_F(ServersTest, ThisMachineOnceUnderItsHostName)

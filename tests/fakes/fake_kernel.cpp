@@ -16,6 +16,14 @@ Kernel &kernel()
 
 namespace {
 
+// The directory's worker takes and gives back memory beside the window's
+// thread.
+SRWLOCK g_memoryLock = SRWLOCK_INIT;
+struct MemoryLock {
+    MemoryLock() { AcquireSRWLockExclusive(&g_memoryLock); }
+    ~MemoryLock() { ReleaseSRWLockExclusive(&g_memoryLock); }
+};
+
 // Guarded blocks: the block's start, by the region that holds it.
 std::map<void *, void *> &GuardedBlocks()
 {
@@ -49,6 +57,7 @@ bool GuardedFree(void *block)
 
 HGLOBAL WINAPI FakeGlobalAlloc(UINT flags, SIZE_T cb)
 {
+    MemoryLock lock;
     fake::Kernel &k = fake::kernel();
     k.globalFlags.push_back(flags);
     if (++k.globalAllocs == k.failGlobalAllocAt) {
@@ -63,6 +72,7 @@ HGLOBAL WINAPI FakeGlobalAlloc(UINT flags, SIZE_T cb)
 
 LPVOID WINAPI FakeGlobalLock(HGLOBAL h)
 {
+    MemoryLock lock;
     if (GuardedBlocks().count(h))
         return h; // a fixed block is its own pointer
     return REAL("kernel32.dll", GlobalLock)(h);
@@ -70,6 +80,7 @@ LPVOID WINAPI FakeGlobalLock(HGLOBAL h)
 
 BOOL WINAPI FakeGlobalUnlock(HGLOBAL h)
 {
+    MemoryLock lock;
     if (GuardedBlocks().count(h))
         return FALSE; // no longer locked
     return REAL("kernel32.dll", GlobalUnlock)(h);
@@ -77,6 +88,7 @@ BOOL WINAPI FakeGlobalUnlock(HGLOBAL h)
 
 HGLOBAL WINAPI FakeGlobalFree(HGLOBAL h)
 {
+    MemoryLock lock;
     ++fake::kernel().globalFrees;
     fake::kernel().liveGlobal.erase(h);
     if (GuardedFree(h))
@@ -86,6 +98,7 @@ HGLOBAL WINAPI FakeGlobalFree(HGLOBAL h)
 
 LPVOID WINAPI FakeHeapAlloc(HANDLE heap, DWORD flags, SIZE_T cb)
 {
+    MemoryLock lock;
     fake::Kernel &k = fake::kernel();
     if (++k.heapAllocs == k.failHeapAllocAt)
         return NULL;
@@ -97,6 +110,7 @@ LPVOID WINAPI FakeHeapAlloc(HANDLE heap, DWORD flags, SIZE_T cb)
 
 BOOL WINAPI FakeHeapFree(HANDLE heap, DWORD flags, LPVOID p)
 {
+    MemoryLock lock;
     ++fake::kernel().heapFrees;
     fake::kernel().liveHeap.erase(p);
     if (GuardedFree(p))

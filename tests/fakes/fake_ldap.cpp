@@ -25,7 +25,7 @@ struct Message {
     std::vector<Entry> entries;
 };
 LDAP g_connection;
-size_t g_next; // the paged search's place
+size_t g_next, g_page; // the paged search's place and page
 
 LDAPMessage *Take(const std::vector<const std::wstring *> &texts)
 {
@@ -47,11 +47,8 @@ ULONG __cdecl FakeConnect(LDAP *, l_timeval *) { return 0; }
 ULONG __cdecl FakeBind(LDAP *, PWCHAR, PWCHAR, ULONG)
 {
     fake::Directory &d = fake::directory();
-    if (d.bindGate) { // a directory that takes the connection and then says nothing, for a while
-        DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &d.binder, SYNCHRONIZE,
-                        FALSE, 0);
+    if (d.bindGate) // a directory that takes the connection and then says nothing, for a while
         WaitForSingleObject(d.bindGate, 30000);
-    }
     return d.bindResult;
 }
 ULONG __cdecl FakeSearch(LDAP *, PWCHAR, ULONG, PWCHAR, PWCHAR[], ULONG, l_timeval *, LDAPMessage **res)
@@ -62,12 +59,14 @@ ULONG __cdecl FakeSearch(LDAP *, PWCHAR, ULONG, PWCHAR, PWCHAR[], ULONG, l_timev
 PLDAPSearch __cdecl FakeInitPage(PLDAP, PWCHAR, ULONG, PWCHAR, PWCHAR[], ULONG, PLDAPControlW *, PLDAPControlW *,
                                  ULONG, ULONG, PLDAPSortKeyW *)
 {
-    g_next = 0;
+    g_next = g_page = 0;
     return (PLDAPSearch)&g_next;
 }
 ULONG __cdecl FakeNextPage(PLDAP, PLDAPSearch, l_timeval *, ULONG size, ULONG *, LDAPMessage **res)
 {
     const size_t count = fake::directory().names.size();
+    if (g_page++ == fake::directory().failPage)
+        return *res = NULL, fake::directory().failResult;
     if (g_next >= count)
         return *res = NULL, LDAP_NO_RESULTS_RETURNED;
     std::vector<const std::wstring *> page;

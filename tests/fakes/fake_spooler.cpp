@@ -103,6 +103,12 @@ BOOL WINAPI EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE buf, DWOR
     *needed = (DWORD)size;
     *returned = 0;
     if (size > cb || (size && !buf)) {
+        if (s.grows > 0 && it != s.answers.end()) { // another printer comes meanwhile
+            --s.grows;
+            fake::Printer more = list.back();
+            more.share = more.share.value_or("") + "+";
+            it->second.push_back(more);
+        }
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return FALSE;
     }
@@ -204,6 +210,11 @@ BOOL WINAPI EnumJobsA(HANDLE h, DWORD first, DWORD count, DWORD level, LPBYTE bu
     for (size_t i = 0; i < n; ++i)
         measure.Put(p->jobs[first + i].document);
     *needed = (DWORD)measure.Size();
+    if ((!buf || cb < measure.Size()) && s.grows > 0) { // another job comes meanwhile
+        --s.grows;
+        std::vector<fake::Job> &jobs = const_cast<fake::Printer *>(p)->jobs; // first in line, and longer each time
+        jobs.insert(jobs.begin(), {(DWORD)(1000 + jobs.size()), std::string(20 + 10 * jobs.size(), 'j')});
+    }
     if (!buf) {
         if (s.jobSizeError) {
             SetLastError(s.jobSizeError);

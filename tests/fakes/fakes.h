@@ -151,7 +151,8 @@ struct Directory {
     long taken = 0, given = 0, unbinds = 0;   // messages and value arrays; connections closed
     ULONG bindResult = 0;                     // LDAP_SUCCESS
     HANDLE bindGate = NULL;                   // set: each bind answers only once it is signalled
-    HANDLE binder = NULL;                     // the thread that waited there, for the test to close
+    size_t failPage = (size_t)-1;             // this page (from 0) answers failResult, with nothing
+    ULONG failResult = 0x55;                  // LDAP_TIMEOUT
 };
 Directory &directory();
 

@@ -55,6 +55,7 @@ struct Spooler {
     bool failEnumJobs = false;            // the filling EnumJobs fails
     std::optional<DWORD> claimedJobs;     // the count the filling EnumJobs reports
     bool failSetPrinter = false;
+    int grows = 0;                        // the next calls each leave one more printer or job than they found
 
     // Records.
     std::vector<EnumCall> enumCalls;

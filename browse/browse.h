@@ -43,7 +43,8 @@ void ReleasePrinterRecords(PrinterRecords *pr);
 // one server when they are equal ordinally, letter case aside, as Windows
 // compares computer names; the first met is listed. A fill begins on an
 // empty list, or on one that its first add empties; it takes its memory as it
-// grows and gives it back at EndServerFill.
+// grows and gives it back at EndServerFill. The list's redraw is off from the
+// first add until PaintServerFill or EndServerFill, which paint it once.
 struct ServerFill {
     HWND list;
     WCHAR *keys;            // each name's key, one after another
@@ -51,9 +52,11 @@ struct ServerFill {
     DWORD *slots;           // 1 + a key's place in keys, or 0: an open hash table
     DWORD cSlots, cKeys;
     bool searchList;        // out of memory: the list itself is searched
+    bool quiet;             // the list's redraw is off
 };
 void BeginServerFill(ServerFill *fill, HWND hwndList);
-void AddServerEntry(ServerFill *fill, const char *entry);
+bool AddServerEntry(ServerFill *fill, const char *entry); // true: added
+void PaintServerFill(ServerFill *fill);
 void EndServerFill(ServerFill *fill);
 
 // The remote server list's fill for this showing of the panel, which the

@@ -7,6 +7,7 @@
 #include "app/text.h"
 #include "browse/browse.h"
 
+#include <stddef.h>
 #include <winldap.h>
 
 namespace {
@@ -55,6 +56,14 @@ bool FromWide(const WCHAR *text, char *buf, size_t cb)
 // the record that both share. Whichever lets go of the record last frees it.
 enum { kUnreached, kComplete, kIncomplete }; // how a lookup ended
 
+// The entries of one page, each ended by a zero, handed to the window's
+// thread whole: once published, a chunk never changes.
+struct Chunk {
+    Chunk *next;       // the next page's, once published
+    size_t used, size; // bytes of text written and held
+    char text[1];
+};
+
 struct Lookup {
     LONG refs;         // the window's thread and the worker
     LONG abandoned;    // the window is gone: the worker stops at its next step
@@ -62,21 +71,22 @@ struct Lookup {
     HWND notify;       // the window that the news goes to
     WPARAM serial;     // which lookup the news is of
     WCHAR domain[256]; // the machine's DNS domain
-    SRWLOCK lock;      // over the entries
-    char *entries;     // the entries found, each ended by a zero, in the ordinary heap
-    size_t used, size; // bytes of entries written and taken
+    SRWLOCK lock;      // over the chunks' links
+    Chunk *first, *last;
 };
 
-LONG s_cRunning;      // workers still running: the window awaits at most one
-Lookup *s_pAwaited;   // the lookup that the window awaits, with its reference
-size_t s_cbJoined;    // bytes of its entries that joined this showing
-WPARAM s_serial;      // of the last lookup started
+LONG s_cRunning;     // workers still running: the window awaits at most one
+Lookup *s_pAwaited;  // the lookup that the window awaits, with its reference
+Chunk *s_pJoined;    // its last chunk that joined this showing, or null
+WPARAM s_serial;     // of the last lookup started
 
 void ReleaseLookup(Lookup *l)
 {
     if (InterlockedDecrement(&l->refs) == 0) {
-        if (l->entries)
-            HeapFree(GetProcessHeap(), 0, l->entries);
+        for (Chunk *c = l->first, *next; c; c = next) {
+            next = c->next;
+            HeapFree(GetProcessHeap(), 0, c);
+        }
         HeapFree(GetProcessHeap(), 0, l);
     }
 }
@@ -86,47 +96,56 @@ bool Abandoned(Lookup *l)
     return InterlockedCompareExchange(&l->abandoned, 0, 0) != 0;
 }
 
-// Keeps an entry for the window's thread, in a block that doubles as it
-// fills; an entry that can't be kept is lost alone. Under the record's lock.
-void KeepEntry(Lookup *l, const char *entry)
+// Keeps an entry in a page's chunk, which doubles as it fills; an entry that
+// can't be kept is lost alone.
+void KeepEntry(Chunk **chunk, const char *entry)
 {
     size_t cb = lstrlenA(entry) + 1;
-    if (l->size - l->used < cb) {
-        size_t size = l->size ? 2 * l->size : 4096;
-        char *grown = (char *)HeapAlloc(GetProcessHeap(), 0, size);
+    Chunk *c = *chunk;
+    if (!c || c->size - c->used < cb) {
+        size_t size = c ? 2 * c->size : 16384; // always more than an entry
+        Chunk *grown = (Chunk *)HeapAlloc(GetProcessHeap(), 0, offsetof(Chunk, text) + size);
         if (!grown)
             return;
-        if (l->entries) {
-            CopyMemory(grown, l->entries, l->used);
-            HeapFree(GetProcessHeap(), 0, l->entries);
+        grown->next = NULL;
+        grown->used = 0;
+        grown->size = size;
+        if (c) {
+            CopyMemory(grown->text, c->text, c->used);
+            grown->used = c->used;
+            HeapFree(GetProcessHeap(), 0, c);
         }
-        l->entries = grown;
-        l->size = size;
+        *chunk = c = grown;
     }
-    CopyMemory(l->entries + l->used, entry, cb);
-    l->used += cb;
+    CopyMemory(c->text + c->used, entry, cb);
+    c->used += cb;
 }
 
-// Keeps the server of each printer of a page, and tells the window.
+// Keeps the server of each printer of a page, and hands them to the window.
 void KeepPageServers(LDAP *ld, LDAPMessage *page, Lookup *l)
 {
-    bool kept = false;
+    Chunk *chunk = NULL;
     for (LDAPMessage *e = ldap_first_entry(ld, page); e; e = ldap_next_entry(ld, e)) {
         WCHAR **values = ldap_get_valuesW(ld, e, const_cast<PWCHAR>(L"shortServerName"));
         char szServer[200];
         if (values && values[0] && FromWide(values[0], szServer, sizeof szServer)) {
             char szEntry[202];
             ComposeText(szEntry, sizeof szEntry, "\\\\", szServer);
-            AcquireSRWLockExclusive(&l->lock);
-            KeepEntry(l, szEntry);
-            ReleaseSRWLockExclusive(&l->lock);
-            kept = true;
+            KeepEntry(&chunk, szEntry);
         }
         if (values)
             ldap_value_freeW(values);
     }
-    if (kept)
-        PostMessageA(l->notify, WM_DIRECTORY_NEWS, l->serial, 0);
+    if (!chunk)
+        return;
+    AcquireSRWLockExclusive(&l->lock);
+    if (l->last)
+        l->last->next = chunk;
+    else
+        l->first = chunk;
+    l->last = chunk;
+    ReleaseSRWLockExclusive(&l->lock);
+    PostMessageA(l->notify, WM_DIRECTORY_NEWS, l->serial, 0);
 }
 
 // Reads the servers of the domain's printers. A directory that can't be
@@ -151,8 +170,9 @@ LONG ReadDirectory(Lookup *l)
     // Active Directory searches only for a signed-in user: bound as this
     // one (Negotiate, signing as the client's policy says), never with a
     // password. Under Wine the search stays anonymous.
+    const bool wine = OnWine();
     if (ldap_connect(ld, &wait) != LDAP_SUCCESS || Abandoned(l) ||
-        (!OnWine() && ldap_bind_sW(ld, NULL, NULL, LDAP_AUTH_NEGOTIATE) != LDAP_SUCCESS) || Abandoned(l))
+        (!wine && ldap_bind_sW(ld, NULL, NULL, LDAP_AUTH_NEGOTIATE) != LDAP_SUCCESS) || Abandoned(l))
         goto done;
     // A server that takes the connection and then says nothing is given up
     // here, within the time-out.
@@ -172,7 +192,7 @@ LONG ReadDirectory(Lookup *l)
     while (!Abandoned(l)) {
         ULONG total = 0;
         LDAPMessage *page = NULL;
-        ULONG rc = ldap_get_next_page_s(ld, search, OnWine() ? NULL : &pageWait, kPageSize, &total, &page);
+        ULONG rc = ldap_get_next_page_s(ld, search, wine ? NULL : &pageWait, kPageSize, &total, &page);
         if (page) { // what a failed page brought is real servers all the same
             KeepPageServers(ld, page, l);
             ldap_msgfree(page);
@@ -209,15 +229,22 @@ DWORD WINAPI LookupThread(void *param)
     return 0;
 }
 
-// The entries found since the last time join this showing; while the panel
-// is hidden they wait for the next.
+// The pages found since the last time join this showing; while the panel is
+// hidden they wait for the next. The chunks up to the last published stay as
+// they are, and are read without the lock.
 void JoinFound(Lookup *l)
 {
-    AcquireSRWLockExclusive(&l->lock);
-    if (RemoteFillOpen() && s_cbJoined < l->used)
-        JoinRemoteServers(l->entries + s_cbJoined, l->used - s_cbJoined);
-    s_cbJoined = l->used;
-    ReleaseSRWLockExclusive(&l->lock);
+    AcquireSRWLockShared(&l->lock);
+    Chunk *last = l->last;
+    ReleaseSRWLockShared(&l->lock);
+    if (!last || s_pJoined == last)
+        return;
+    for (Chunk *c = s_pJoined ? s_pJoined->next : l->first;; c = c->next) {
+        JoinRemoteServers(c->text, c->used);
+        if (c == last)
+            break;
+    }
+    s_pJoined = last;
 }
 
 } // namespace
@@ -231,7 +258,7 @@ bool FindDirectoryServers(HWND hwndNotify)
 {
     // One that still runs, perhaps for a silent directory: not a second.
     if (s_pAwaited) {
-        s_cbJoined = 0;
+        s_pJoined = NULL;
         JoinFound(s_pAwaited);
         return true;
     }
@@ -246,7 +273,6 @@ bool FindDirectoryServers(HWND hwndNotify)
     l->refs = 2;
     l->notify = hwndNotify;
     l->serial = ++s_serial;
-    InitializeSRWLock(&l->lock);
     lstrcpynW(l->domain, wszDomain, sizeof l->domain / sizeof l->domain[0]);
     InterlockedIncrement(&s_cRunning);
     HANDLE thread = CreateThread(NULL, 0, LookupThread, l, 0, NULL);
@@ -257,7 +283,7 @@ bool FindDirectoryServers(HWND hwndNotify)
     }
     CloseHandle(thread);
     s_pAwaited = l;
-    s_cbJoined = 0;
+    s_pJoined = NULL;
     return true;
 }
 

@@ -6,6 +6,8 @@
 #include "app/text.h"
 #include "browse/browse.h"
 
+#include <string.h>
+
 namespace {
 
 ServerFill s_fill; // the servers of this showing of the panel
@@ -31,12 +33,11 @@ bool RemoteFillOpen(void)
 
 void JoinRemoteServers(const char *entries, size_t cb)
 {
-    if (!s_bOpen || cb == 0)
+    if (!s_bOpen)
         return;
-    BeginListFill(s_fill.list);
-    for (size_t at = 0; at < cb; at += lstrlenA(entries + at) + 1)
+    for (size_t at = 0; at < cb; at += strlen(entries + at) + 1)
         AddRemoteServer(entries + at);
-    EndListFill(s_fill.list);
+    PaintServerFill(&s_fill); // a page of servers listed already leaves it unpainted
 }
 
 void EndRemoteFill(void)
@@ -53,8 +54,6 @@ int FillRemoteServerList(HWND hwndOwner, HWND hwndList)
     s_bEmptied = false;
 
     PrinterRecords pr = EnumPrinterRecords(PRINTER_ENUM_REMOTE, NULL, 1);
-    if (pr.count)
-        BeginListFill(hwndList);
     const PRINTER_INFO_1A *records = (const PRINTER_INFO_1A *)pr.records;
     for (DWORD i = 0; i < pr.count; ++i) {
         char szServer[200];
@@ -63,8 +62,7 @@ int FillRemoteServerList(HWND hwndOwner, HWND hwndList)
         ComposeText(szEntry, sizeof szEntry, "\\\\", szServer);
         AddRemoteServer(szEntry);
     }
-    if (pr.count)
-        EndListFill(hwndList);
+    PaintServerFill(&s_fill);
     ReleasePrinterRecords(&pr);
 
     // The browse list is gone from current networks; a domain's print

@@ -21,11 +21,15 @@ const int kCchKey = 258; // an entry's UTF-16 units (never more than its bytes),
 // entry is too long for one.
 int KeyOf(const char *entry, WCHAR *key)
 {
-    int cb = lstrlenA(entry);
+    int cch = 0;
+    for (char c; (c = entry[cch]) != '\0' && (BYTE)c < 0x80 && cch < kCchKey - 2; ++cch) // the usual name, in ASCII
+        key[2 + cch] = (WCHAR)(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    int cb = entry[cch] == '\0' ? cch : cch + (int)strlen(entry + cch);
     if (cb > kCchKey - 2)
         return 0;
-    int cch = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, entry, cb, key + 2, kCchKey - 2);
-    if (cch > 0) {
+    if (cch == cb) {
+        key[1] = 1;
+    } else if ((cch = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, entry, cb, key + 2, kCchKey - 2)) > 0) {
         key[1] = 1;
         CharUpperBuffW(key + 2, (DWORD)cch);
     } else {
@@ -120,33 +124,46 @@ void BeginServerFill(ServerFill *fill, HWND hwndList)
     fill->list = hwndList;
 }
 
-void AddServerEntry(ServerFill *fill, const char *entry)
+// Adds to the list, its redraw off from the first add until the fill paints.
+static bool AddToList(ServerFill *fill, const char *entry)
+{
+    if (!fill->quiet) {
+        BeginListFill(fill->list);
+        fill->quiet = true;
+    }
+    return SendMessageA(fill->list, LB_ADDSTRING, 0, (LPARAM)entry) >= 0;
+}
+
+bool AddServerEntry(ServerFill *fill, const char *entry)
 {
     // "\\" alone, from a server part that is empty, names no server: every
     // entry begins with it, so it stands only in a list that holds no other.
-    if (entry[0] == '\0' || (entry[0] == '\\' && (entry[1] == '\0' || (entry[1] == '\\' && entry[2] == '\0')))) {
-        if (SendMessageA(fill->list, LB_GETCOUNT, 0, 0) == 0)
-            SendMessageA(fill->list, LB_ADDSTRING, 0, (LPARAM)entry);
-        return;
-    }
+    if (entry[0] == '\0' || (entry[0] == '\\' && (entry[1] == '\0' || (entry[1] == '\\' && entry[2] == '\0'))))
+        return SendMessageA(fill->list, LB_GETCOUNT, 0, 0) == 0 && AddToList(fill, entry);
     if (!fill->searchList) {
         WCHAR key[kCchKey];
         int cch = KeyOf(entry, key);
         int kept = cch ? KeepKey(fill, key, cch) : -1;
-        if (kept == 1)
-            SendMessageA(fill->list, LB_ADDSTRING, 0, (LPARAM)entry);
         if (kept >= 0)
-            return;
+            return kept == 1 && AddToList(fill, entry);
         // Out of memory, or a name longer than any entry: from here on the
         // list itself is searched, which holds every entry added so far.
         fill->searchList = true;
     }
-    if (SendMessageA(fill->list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry) == LB_ERR)
-        SendMessageA(fill->list, LB_ADDSTRING, 0, (LPARAM)entry);
+    return SendMessageA(fill->list, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)entry) == LB_ERR &&
+           AddToList(fill, entry);
+}
+
+void PaintServerFill(ServerFill *fill)
+{
+    if (fill->quiet)
+        EndListFill(fill->list);
+    fill->quiet = false;
 }
 
 void EndServerFill(ServerFill *fill)
 {
+    PaintServerFill(fill);
     if (fill->keys)
         HeapFree(GetProcessHeap(), 0, fill->keys);
     if (fill->slots)
@@ -182,7 +199,6 @@ int FillLocalServerList(HWND hwndOwner, HWND hwndList)
     const PRINTER_INFO_2A *records = (const PRINTER_INFO_2A *)pr.records;
     ServerFill fill;
     BeginServerFill(&fill, hwndList);
-    BeginListFill(hwndList);
     for (DWORD i = 0; i < pr.count; ++i) {
         char szEntry[200];
         if (records[i].pServerName)
@@ -191,7 +207,6 @@ int FillLocalServerList(HWND hwndOwner, HWND hwndList)
             ComposeLocalMachineEntry(szEntry, sizeof szEntry);
         AddServerEntry(&fill, szEntry);
     }
-    EndListFill(hwndList);
     EndServerFill(&fill);
 
     ReleasePrinterRecords(&pr);

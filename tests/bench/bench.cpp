@@ -139,15 +139,6 @@ double TimedOnList(HWND list, const std::function<void()> &work)
     return Now() - t;
 }
 
-// Handles what the window's queue holds.
-void Pump()
-{
-    MsgWaitForMultipleObjects(0, NULL, FALSE, 1, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
-}
-
 struct Versus {
     double program, bare, ratio; // medians
 };
@@ -305,12 +296,18 @@ int main(int argc, char **argv)
         if (i < 1000)
             distinct.push_back(*p.server);
     }
-    // The records as the spooler gives them, read with the two calls.
-    auto readRecords = [](DWORD flags, DWORD level) {
+    // The records as the spooler gives them, read with the two calls, and
+    // the server's text of each.
+    volatile size_t read = 0;
+    auto readRecords = [&](DWORD flags, DWORD level) {
         DWORD cb = 0, count = 0;
         EnumPrintersA(flags, NULL, level, NULL, 0, &cb, &count);
         HGLOBAL block = GlobalAlloc(GHND, cb);
-        EnumPrintersA(flags, NULL, level, (LPBYTE)GlobalLock(block), cb, &cb, &count);
+        BYTE *records = (BYTE *)GlobalLock(block);
+        EnumPrintersA(flags, NULL, level, records, cb, &cb, &count);
+        for (DWORD i = 0; i < count; ++i)
+            read += lstrlenA(level == 1 ? ((PRINTER_INFO_1A *)records)[i].pDescription
+                                        : ((PRINTER_INFO_2A *)records)[i].pServerName);
         GlobalUnlock(block);
         GlobalFree(block);
     };
@@ -352,9 +349,9 @@ int main(int argc, char **argv)
         g_hwndRemoteServers,
         [&] {
             FillRemoteServerList(hwnd, g_hwndRemoteServers);
-            while (DirectoryLookupRunning())
-                Pump();
-            Pump(); // the last news came before the worker ended
+            MSG msg; // as the message loop takes the lookup's news, until its last
+            while (RemoteFillOpen() && GetMessageA(&msg, NULL, 0, 0) > 0)
+                DispatchMessageA(&msg);
         },
         [&] {
             LDAP *ld = ldap_initW(const_cast<PWCHAR>(L"corp.example"), LDAP_PORT);

@@ -54,7 +54,7 @@ bool FromWide(const WCHAR *text, char *buf, size_t cb)
 // later. The window never waits for it: the worker posts news after each
 // page and at its end, and the window's thread takes the entries found from
 // the record that both share. Whichever lets go of the record last frees it.
-enum { kUnreached, kComplete, kIncomplete }; // how a lookup ended
+enum { kRunning, kUnreached, kComplete, kIncomplete }; // how a lookup ended
 
 // The entries of one page, each ended by a zero, handed to the window's
 // thread whole: once published, a chunk never changes.
@@ -68,10 +68,10 @@ struct Lookup {
     LONG refs;         // the window's thread and the worker
     LONG abandoned;    // the window is gone: the worker stops at its next step
     LONG result;       // how it ended, set before the last news
-    HWND notify;       // the window that the news goes to
+    HWND notify;       // the window that the news goes to, under the lock; null once it is gone
     WPARAM serial;     // which lookup the news is of
     WCHAR domain[256]; // the machine's DNS domain
-    SRWLOCK lock;      // over the chunks' links
+    SRWLOCK lock;      // over the chunks' links and notify
     Chunk *first, *last;
 };
 
@@ -94,6 +94,14 @@ void ReleaseLookup(Lookup *l)
 bool Abandoned(Lookup *l)
 {
     return InterlockedCompareExchange(&l->abandoned, 0, 0) != 0;
+}
+
+// Posts news to the window while it stands, under the record's lock; ended
+// says it is the last.
+void Tell(Lookup *l, LPARAM ended)
+{
+    if (l->notify)
+        PostMessageA(l->notify, WM_DIRECTORY_NEWS, l->serial, ended);
 }
 
 // Keeps an entry in a page's chunk, which doubles as it fills; an entry that
@@ -144,8 +152,8 @@ void KeepPageServers(LDAP *ld, LDAPMessage *page, Lookup *l)
     else
         l->first = chunk;
     l->last = chunk;
+    Tell(l, 0);
     ReleaseSRWLockExclusive(&l->lock);
-    PostMessageA(l->notify, WM_DIRECTORY_NEWS, l->serial, 0);
 }
 
 // Reads the servers of the domain's printers. A directory that can't be
@@ -197,7 +205,7 @@ LONG ReadDirectory(Lookup *l)
             KeepPageServers(ld, page, l);
             ldap_msgfree(page);
         }
-        if (rc == LDAP_NO_RESULTS_RETURNED) { // after the last page
+        if (rc == LDAP_NO_RESULTS_RETURNED) { // with the last page (Windows) or after it (Wine)
             result = kComplete;
             break;
         }
@@ -219,19 +227,18 @@ DWORD WINAPI LookupThread(void *param)
 {
     Lookup *l = (Lookup *)param;
     InterlockedExchange(&l->result, ReadDirectory(l));
-    // The last news once this side has let go: the window then frees the
-    // record, unless it went first.
-    HWND notify = l->notify;
-    WPARAM serial = l->serial;
+    AcquireSRWLockShared(&l->lock);
+    Tell(l, 1);
+    ReleaseSRWLockShared(&l->lock);
     ReleaseLookup(l);
-    PostMessageA(notify, WM_DIRECTORY_NEWS, serial, 1);
     InterlockedDecrement(&s_cRunning);
     return 0;
 }
 
 // The pages found since the last time join this showing; while the panel is
 // hidden they wait for the next. The chunks up to the last published stay as
-// they are, and are read without the lock.
+// they are, and are read without the lock; the last one's link is not read,
+// since the worker may be writing it.
 void JoinFound(Lookup *l)
 {
     AcquireSRWLockShared(&l->lock);
@@ -256,6 +263,11 @@ bool DirectoryLookupRunning(void)
 
 bool FindDirectoryServers(HWND hwndNotify)
 {
+    // One whose last news was lost (a full queue) is over all the same.
+    if (s_pAwaited && InterlockedCompareExchange(&s_pAwaited->result, 0, 0) != kRunning) {
+        ReleaseLookup(s_pAwaited);
+        s_pAwaited = NULL;
+    }
     // One that still runs, perhaps for a silent directory: not a second.
     if (s_pAwaited) {
         s_pJoined = NULL;
@@ -309,6 +321,10 @@ void ForgetDirectory(void)
 {
     EndRemoteFill();
     if (s_pAwaited) {
+        // The handle may soon name another window: no news goes there.
+        AcquireSRWLockExclusive(&s_pAwaited->lock);
+        s_pAwaited->notify = NULL;
+        ReleaseSRWLockExclusive(&s_pAwaited->lock);
         InterlockedExchange(&s_pAwaited->abandoned, 1);
         ReleaseLookup(s_pAwaited);
         s_pAwaited = NULL;

@@ -17,8 +17,8 @@ const int kCchKey = 258; // an entry's UTF-16 units (never more than its bytes),
 // computer names; so \\PRINTI and \\printi are one server under a Turkish
 // locale too, and characters that a linguistic comparison passes over still
 // tell names apart. Bytes that are no text of the code page are their own
-// key, of another kind. Returns the key's length in units, or 0 when the
-// entry is too long for one.
+// key, of another kind, their ASCII letters folded. Returns the key's length
+// in units, or 0 when the entry is too long for one.
 int KeyOf(const char *entry, WCHAR *key)
 {
     int cch = 0;
@@ -31,11 +31,22 @@ int KeyOf(const char *entry, WCHAR *key)
         key[1] = 1;
     } else if ((cch = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, entry, cb, key + 2, kCchKey - 2)) > 0) {
         key[1] = 1;
-        CharUpperBuffW(key + 2, (DWORD)cch);
+        // Unit by unit, as the ordinal comparison upper-cases: a surrogate
+        // stays as it is.
+        for (int at = 0; at < cch;) {
+            int end = at;
+            while (end < cch && (key[2 + end] < 0xD800 || key[2 + end] > 0xDFFF))
+                ++end;
+            if (end > at)
+                CharUpperBuffW(key + 2 + at, (DWORD)(end - at));
+            at = end + 1;
+        }
     } else {
         key[1] = 2;
-        for (cch = 0; cch < cb; ++cch)
-            key[2 + cch] = (BYTE)entry[cch];
+        for (cch = 0; cch < cb; ++cch) {
+            char c = entry[cch];
+            key[2 + cch] = (BYTE)(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        }
     }
     key[0] = (WCHAR)cch;
     return cch + 2;
@@ -137,7 +148,7 @@ static bool AddToList(ServerFill *fill, const char *entry)
 bool AddServerEntry(ServerFill *fill, const char *entry)
 {
     // "\\" alone, from a server part that is empty, names no server: every
-    // entry begins with it, so it stands only in a list that holds no other.
+    // entry begins with it, so it is added only into a list that is still empty.
     if (entry[0] == '\0' || (entry[0] == '\\' && (entry[1] == '\0' || (entry[1] == '\\' && entry[2] == '\0'))))
         return SendMessageA(fill->list, LB_GETCOUNT, 0, 0) == 0 && AddToList(fill, entry);
     if (!fill->searchList) {

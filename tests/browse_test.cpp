@@ -239,6 +239,7 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         Names want; // or, with many names, the first of them
         enum { Wine, Bound, Refused, HeldHidden, HeldShown } bind = Wine; // Windows' path binds
         size_t failPage = (size_t)-1;
+        bool lastPageEnds = false;
     } cases[] = {
         {"browse and directory", true, L"corp.example", {L"RS", L"ps2", L"PS2", L"rs", L"PS3"},
          {"\\\\ps2", "\\\\PS3", "\\\\RS"}},
@@ -255,6 +256,7 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         {"bound", true, L"corp.example", {L"PS9"}, {"\\\\PS9", "\\\\RS"}, Case::Bound},
         {"a failed second page", false, L"corp.example", many, {"\\\\S10000"}, Case::Wine, 1},
         {"a failed first page", false, L"corp.example", many, {"\\\\OLD"}, Case::Wine, 0},
+        {"the last page says it is", false, L"corp.example", many, {"\\\\S10000"}, Case::Bound, (size_t)-1, true},
     };
     fake::spooler().answers[8] = {Named("\\\\RS\\Laser")};
     for (const Case &c : cases) {
@@ -266,6 +268,7 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         fake::kernel().dnsDomain = c.domain;
         fake::directory().names = c.names;
         fake::directory().failPage = c.failPage;
+        fake::directory().lastPageEnds = c.lastPageEnds;
         fake::directory().bindResult = c.bind == Case::Refused ? LDAP_INVALID_CREDENTIALS : LDAP_SUCCESS;
         fake::directory().bindGate = held ? CreateEventA(NULL, TRUE, FALSE, NULL) : NULL;
         fake::kernel().windows = c.bind != Case::Wine;

@@ -72,6 +72,8 @@ TEST_F(ServersTest, SortedAndEachServerOnce)
     SendMessageA(g_hwndLocalServers, LB_SETLOCALE, MAKELCID(MAKELANGID(LANG_TURKISH, SUBLANG_DEFAULT), SORT_DEFAULT), 0);
     EXPECT_EQ((Names{"\\\\PRINTI"}), Fill({On("\\\\PRINTI"), On("\\\\printi")}));
     EXPECT_EQ((Names{"\\\\\u0141\u00f3d\u017a"}), Fill({On("\\\\\u0141\u00f3d\u017a"), On("\\\\\u0142\u00d3D\u0179")}));
+    // Unit by unit, as the ordinal comparison: a supplementary letter keeps its case.
+    EXPECT_EQ(2u, Fill({On("\\\\\U00010428"), On("\\\\\U00010400")}).size());
     // "\\" alone only into an empty list.
     EXPECT_EQ((Names{"\\\\PS1"}), Fill({On("\\\\PS1"), On("\\\\")}));
 }

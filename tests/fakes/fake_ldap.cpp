@@ -73,7 +73,7 @@ ULONG __cdecl FakeNextPage(PLDAP, PLDAPSearch, l_timeval *, ULONG size, ULONG *,
     for (; g_next < count && page.size() < size; ++g_next)
         page.push_back(&fake::directory().names[g_next]);
     *res = Take(page);
-    return 0;
+    return g_next >= count && fake::directory().lastPageEnds ? LDAP_NO_RESULTS_RETURNED : 0;
 }
 ULONG __cdecl FakeAbandon(PLDAP, PLDAPSearch) { return 0; }
 ULONG __cdecl FakeMsgFree(LDAPMessage *m) { return delete (Message *)m, ++fake::directory().given, 0; }

@@ -153,6 +153,7 @@ struct Directory {
     HANDLE bindGate = NULL;                   // set: each bind answers only once it is signalled
     size_t failPage = (size_t)-1;             // this page (from 0) answers failResult, with nothing
     ULONG failResult = 0x55;                  // LDAP_TIMEOUT
+    bool lastPageEnds = false;                // the last page answers LDAP_NO_RESULTS_RETURNED, as Windows' does
 };
 Directory &directory();
 

@@ -8,6 +8,8 @@
 
 #include <winldap.h>
 
+#include <algorithm>
+
 namespace {
 
 using Names = std::vector<std::string>;

@@ -76,7 +76,7 @@ bool FindDirectoryServers(HWND hwndNotify);
 void OnDirectoryNews(HWND hwnd, WPARAM serial, LPARAM ended);
 // The window goes: a lookup still running is left to end alone.
 void ForgetDirectory(void);
-// Whether a lookup's worker still runs, perhaps waiting for a silent server.
+// Whether a lookup still runs, perhaps waiting for a silent server.
 bool DirectoryLookupRunning(void);
 
 // "\\" and this machine's name, cut to fit cb bytes.

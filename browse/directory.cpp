@@ -48,7 +48,7 @@ bool FromWide(const WCHAR *text, char *buf, size_t cb)
     return true;
 }
 
-// One lookup, run by a worker thread of its own: on Windows the bind as the
+// One lookup, run by a worker thread: on Windows the bind as the
 // user takes no time-out, and a domain controller that takes the connection
 // and then says nothing would hold a caller until TCP gives up, minutes
 // later. The window never waits for it: the worker posts news after each
@@ -75,7 +75,7 @@ struct Lookup {
     Chunk *first, *last;
 };
 
-LONG s_cRunning;     // workers still running: the window awaits at most one
+LONG s_cRunning;     // lookups handed to the worker and not ended: the window awaits at most one
 Lookup *s_pAwaited;  // the lookup that the window awaits, with its reference
 Chunk *s_pJoined;    // its last chunk that joined this showing, or null
 WPARAM s_serial;     // of the last lookup started
@@ -223,16 +223,45 @@ done:
     return result;
 }
 
-DWORD WINAPI LookupThread(void *param)
+// The worker, made at the first lookup and kept for the next: each lookup
+// after the first starts without a thread to make. It waits for a lookup in
+// s_pNext, signalled by s_hWork, and runs it.
+HANDLE s_hWork;         // set: a lookup waits in s_pNext
+Lookup *volatile s_pNext;
+bool s_bWorker;         // the worker was made
+
+DWORD WINAPI LookupThread(void *)
 {
-    Lookup *l = (Lookup *)param;
-    InterlockedExchange(&l->result, ReadDirectory(l));
-    AcquireSRWLockShared(&l->lock);
-    Tell(l, 1);
-    ReleaseSRWLockShared(&l->lock);
-    ReleaseLookup(l);
-    InterlockedDecrement(&s_cRunning);
-    return 0;
+    for (;;) {
+        WaitForSingleObject(s_hWork, INFINITE);
+        Lookup *l = (Lookup *)InterlockedExchangePointer((PVOID volatile *)&s_pNext, NULL);
+        if (!l)
+            continue;
+        InterlockedExchange(&l->result, ReadDirectory(l));
+        AcquireSRWLockShared(&l->lock);
+        Tell(l, 1);
+        ReleaseSRWLockShared(&l->lock);
+        ReleaseLookup(l);
+        InterlockedDecrement(&s_cRunning);
+    }
+}
+
+// Hands a lookup to the worker, which is made the first time.
+bool StartLookup(Lookup *l)
+{
+    if (!s_hWork && !(s_hWork = CreateEventA(NULL, FALSE, FALSE, NULL)))
+        return false;
+    if (!s_bWorker) {
+        HANDLE thread = CreateThread(NULL, 0, LookupThread, NULL, 0, NULL);
+        if (!thread)
+            return false;
+        CloseHandle(thread);
+        s_bWorker = true;
+    }
+    InterlockedIncrement(&s_cRunning);
+    InterlockedExchangePointer((PVOID volatile *)&s_pNext, l);
+    SetEvent(s_hWork);
+    return true;
 }
 
 // The pages found since the last time join this showing; while the panel is
@@ -286,14 +315,10 @@ bool FindDirectoryServers(HWND hwndNotify)
     l->notify = hwndNotify;
     l->serial = ++s_serial;
     lstrcpynW(l->domain, wszDomain, sizeof l->domain / sizeof l->domain[0]);
-    InterlockedIncrement(&s_cRunning);
-    HANDLE thread = CreateThread(NULL, 0, LookupThread, l, 0, NULL);
-    if (!thread) {
-        InterlockedDecrement(&s_cRunning);
+    if (!StartLookup(l)) {
         HeapFree(GetProcessHeap(), 0, l);
         return false;
     }
-    CloseHandle(thread);
     s_pAwaited = l;
     s_pJoined = NULL;
     return true;

@@ -310,8 +310,14 @@ TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
                 EXPECT_EQ(dpi != 96, SendMessageA(h, WM_GETFONT, 0, 0) != 0) << c.id;
             }
         }
-        ASSERT_EQ(4u, fake::gdi().texts.size());
-        EXPECT_TRUE(fake::gdi().texts[1].x == at(270) && fake::gdi().texts[3].y == at(245));
+        // Four labels a paint; the X server's answer to the move may bring a
+        // second paint, and the clock a tick, which the program does not choose.
+        std::vector<fake::TextCall> texts;
+        for (const fake::TextCall &t : fake::gdi().texts)
+            if (t.x != at(653))
+                texts.push_back(t);
+        ASSERT_TRUE(!texts.empty() && texts.size() % 4 == 0) << texts.size();
+        EXPECT_TRUE(texts[texts.size() - 3].x == at(270) && texts.back().y == at(245));
     }
     EXPECT_TRUE(fake::gdi().live.empty());
 }

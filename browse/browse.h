@@ -39,6 +39,11 @@ PrinterRecords EnumPrinterRecords(DWORD flags, const char *name, DWORD level);
 const int kFillAttempts = 4;
 void ReleasePrinterRecords(PrinterRecords *pr);
 
+// Grows a heap block to hold at least cbNeeded bytes, doubling, keeping its
+// first cbUsed; *cbSize is what it holds. False, the block as it was, when
+// the memory can't be had.
+bool GrowBlock(void **block, size_t *cbSize, size_t cbUsed, size_t cbNeeded);
+
 // The servers of one fill of a server list, each added once. Two names are
 // one server when they are equal ordinally, letter case aside, as Windows
 // compares computer names; the first met is listed. A fill begins on an

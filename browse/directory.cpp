@@ -7,7 +7,7 @@
 #include "app/text.h"
 #include "browse/browse.h"
 
-#include <stddef.h>
+#include <string.h>
 #include <winldap.h>
 
 namespace {
@@ -60,15 +60,15 @@ enum { kRunning, kUnreached, kComplete, kIncomplete }; // how a lookup ended
 // thread whole: once published, a chunk never changes.
 struct Chunk {
     Chunk *next;       // the next page's, once published
+    char *text;        // in the ordinary heap
     size_t used, size; // bytes of text written and held
-    char text[1];
 };
 
 struct Lookup {
     LONG refs;         // the window's thread and the worker
-    LONG abandoned;    // the window is gone: the worker stops at its next step
     LONG result;       // how it ended, set before the last news
-    HWND notify;       // the window that the news goes to, under the lock; null once it is gone
+    HWND notify;       // the window that the news goes to, under the lock; null once it is
+                       // gone, and the worker stops at its next step
     WPARAM serial;     // which lookup the news is of
     WCHAR domain[256]; // the machine's DNS domain
     SRWLOCK lock;      // over the chunks' links and notify
@@ -85,6 +85,7 @@ void ReleaseLookup(Lookup *l)
     if (InterlockedDecrement(&l->refs) == 0) {
         for (Chunk *c = l->first, *next; c; c = next) {
             next = c->next;
+            HeapFree(GetProcessHeap(), 0, c->text);
             HeapFree(GetProcessHeap(), 0, c);
         }
         HeapFree(GetProcessHeap(), 0, l);
@@ -93,7 +94,10 @@ void ReleaseLookup(Lookup *l)
 
 bool Abandoned(Lookup *l)
 {
-    return InterlockedCompareExchange(&l->abandoned, 0, 0) != 0;
+    AcquireSRWLockShared(&l->lock);
+    bool gone = l->notify == NULL;
+    ReleaseSRWLockShared(&l->lock);
+    return gone;
 }
 
 // Posts news to the window while it stands, under the record's lock; ended
@@ -104,48 +108,39 @@ void Tell(Lookup *l, LPARAM ended)
         PostMessageA(l->notify, WM_DIRECTORY_NEWS, l->serial, ended);
 }
 
-// Keeps an entry in a page's chunk, which doubles as it fills; an entry that
-// can't be kept is lost alone.
-void KeepEntry(Chunk **chunk, const char *entry)
+// Keeps an entry in a page's chunk, whose text doubles as it fills; an entry
+// that can't be kept is lost alone.
+void KeepEntry(Chunk *c, const char *entry)
 {
-    size_t cb = lstrlenA(entry) + 1;
-    Chunk *c = *chunk;
-    if (!c || c->size - c->used < cb) {
-        size_t size = c ? 2 * c->size : 16384; // always more than an entry
-        Chunk *grown = (Chunk *)HeapAlloc(GetProcessHeap(), 0, offsetof(Chunk, text) + size);
-        if (!grown)
-            return;
-        grown->next = NULL;
-        grown->used = 0;
-        grown->size = size;
-        if (c) {
-            CopyMemory(grown->text, c->text, c->used);
-            grown->used = c->used;
-            HeapFree(GetProcessHeap(), 0, c);
-        }
-        *chunk = c = grown;
+    size_t cb = strlen(entry) + 1;
+    if (GrowBlock((void **)&c->text, &c->size, c->used, c->used + cb)) {
+        CopyMemory(c->text + c->used, entry, cb);
+        c->used += cb;
     }
-    CopyMemory(c->text + c->used, entry, cb);
-    c->used += cb;
 }
 
 // Keeps the server of each printer of a page, and hands them to the window.
 void KeepPageServers(LDAP *ld, LDAPMessage *page, Lookup *l)
 {
-    Chunk *chunk = NULL;
+    Chunk kept = {};
     for (LDAPMessage *e = ldap_first_entry(ld, page); e; e = ldap_next_entry(ld, e)) {
         WCHAR **values = ldap_get_valuesW(ld, e, const_cast<PWCHAR>(L"shortServerName"));
         char szServer[200];
         if (values && values[0] && FromWide(values[0], szServer, sizeof szServer)) {
             char szEntry[202];
             ComposeText(szEntry, sizeof szEntry, "\\\\", szServer);
-            KeepEntry(&chunk, szEntry);
+            KeepEntry(&kept, szEntry);
         }
         if (values)
             ldap_value_freeW(values);
     }
-    if (!chunk)
+    Chunk *chunk = kept.used ? (Chunk *)HeapAlloc(GetProcessHeap(), 0, sizeof *chunk) : NULL;
+    if (!chunk) {
+        if (kept.text)
+            HeapFree(GetProcessHeap(), 0, kept.text);
         return;
+    }
+    *chunk = kept;
     AcquireSRWLockExclusive(&l->lock);
     if (l->last)
         l->last->next = chunk;
@@ -350,7 +345,6 @@ void ForgetDirectory(void)
         AcquireSRWLockExclusive(&s_pAwaited->lock);
         s_pAwaited->notify = NULL;
         ReleaseSRWLockExclusive(&s_pAwaited->lock);
-        InterlockedExchange(&s_pAwaited->abandoned, 1);
         ReleaseLookup(s_pAwaited);
         s_pAwaited = NULL;
     }

@@ -12,6 +12,11 @@ namespace {
 
 const int kCchKey = 258; // an entry's UTF-16 units (never more than its bytes), behind its length and kind
 
+WCHAR FoldAscii(char c)
+{
+    return (WCHAR)(BYTE)(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+}
+
 // The key of an entry: its length, its kind and its text in UTF-16,
 // upper-cased without regard to the user's language, as Windows compares
 // computer names; so \\PRINTI and \\printi are one server under a Turkish
@@ -23,7 +28,7 @@ int KeyOf(const char *entry, WCHAR *key)
 {
     int cch = 0;
     for (char c; (c = entry[cch]) != '\0' && (BYTE)c < 0x80 && cch < kCchKey - 2; ++cch) // the usual name, in ASCII
-        key[2 + cch] = (WCHAR)(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        key[2 + cch] = FoldAscii(c);
     int cb = entry[cch] == '\0' ? cch : cch + (int)strlen(entry + cch);
     if (cb > kCchKey - 2)
         return 0;
@@ -43,10 +48,8 @@ int KeyOf(const char *entry, WCHAR *key)
         }
     } else {
         key[1] = 2;
-        for (cch = 0; cch < cb; ++cch) {
-            char c = entry[cch];
-            key[2 + cch] = (BYTE)(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-        }
+        for (cch = 0; cch < cb; ++cch)
+            key[2 + cch] = FoldAscii(entry[cch]);
     }
     key[0] = (WCHAR)cch;
     return cch + 2;
@@ -58,26 +61,6 @@ DWORD HashOf(const WCHAR *key, int cch)
     for (int i = 0; i < cch; ++i)
         h = (h ^ key[i]) * 16777619u;
     return h;
-}
-
-// Grows a block to hold at least cbNeeded bytes, keeping its first cbUsed.
-bool Grow(void **block, size_t *cbSize, size_t cbUsed, size_t cbNeeded)
-{
-    if (*cbSize >= cbNeeded)
-        return true;
-    size_t cb = *cbSize ? *cbSize : 1024;
-    while (cb < cbNeeded)
-        cb *= 2;
-    void *grown = HeapAlloc(GetProcessHeap(), 0, cb);
-    if (!grown)
-        return false;
-    if (*block) {
-        CopyMemory(grown, *block, cbUsed);
-        HeapFree(GetProcessHeap(), 0, *block);
-    }
-    *block = grown;
-    *cbSize = cb;
-    return true;
 }
 
 // Doubles the slots and places every key again.
@@ -117,7 +100,7 @@ int KeepKey(ServerFill *fill, const WCHAR *key, int cch)
             return 0;
     }
     size_t cbSize = fill->cchSize * sizeof(WCHAR);
-    if (!Grow((void **)&fill->keys, &cbSize, fill->cchUsed * sizeof(WCHAR), (fill->cchUsed + cch) * sizeof(WCHAR)))
+    if (!GrowBlock((void **)&fill->keys, &cbSize, fill->cchUsed * sizeof(WCHAR), (fill->cchUsed + cch) * sizeof(WCHAR)))
         return -1;
     fill->cchSize = cbSize / sizeof(WCHAR);
     CopyMemory(fill->keys + fill->cchUsed, key, cch * sizeof *key);
@@ -128,6 +111,25 @@ int KeepKey(ServerFill *fill, const WCHAR *key, int cch)
 }
 
 } // namespace
+
+bool GrowBlock(void **block, size_t *cbSize, size_t cbUsed, size_t cbNeeded)
+{
+    if (*cbSize >= cbNeeded)
+        return true;
+    size_t cb = *cbSize ? *cbSize : 1024;
+    while (cb < cbNeeded)
+        cb *= 2;
+    void *grown = HeapAlloc(GetProcessHeap(), 0, cb);
+    if (!grown)
+        return false;
+    if (*block) {
+        CopyMemory(grown, *block, cbUsed);
+        HeapFree(GetProcessHeap(), 0, *block);
+    }
+    *block = grown;
+    *cbSize = cb;
+    return true;
+}
 
 void BeginServerFill(ServerFill *fill, HWND hwndList)
 {
@@ -149,7 +151,8 @@ bool AddServerEntry(ServerFill *fill, const char *entry)
 {
     // "\\" alone, from a server part that is empty, names no server: every
     // entry begins with it, so it is added only into a list that is still empty.
-    if (entry[0] == '\0' || (entry[0] == '\\' && (entry[1] == '\0' || (entry[1] == '\\' && entry[2] == '\0'))))
+    size_t cb = strlen(entry);
+    if (cb <= 2 && strspn(entry, "\\") == cb)
         return SendMessageA(fill->list, LB_GETCOUNT, 0, 0) == 0 && AddToList(fill, entry);
     if (!fill->searchList) {
         WCHAR key[kCchKey];

@@ -193,6 +193,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_TIMER:
         OnMainTimer(hwnd, wParam);
+        if (wParam == TIMER_CLOCK)
+            OnDirectoryTick(hwnd);
         break;
     case WM_COMMAND:
         if (!OnMainCommand(hwnd, wParam, szEntry, szPrinterName))

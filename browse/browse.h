@@ -45,30 +45,42 @@ void ReleasePrinterRecords(PrinterRecords *pr);
 bool GrowBlock(void **block, size_t *cbSize, size_t cbUsed, size_t cbNeeded);
 
 // The servers of one fill of a server list, each added once. Two names are
-// one server when they are equal ordinally, letter case aside, as Windows
-// compares computer names; the first met is listed. A fill begins on an
-// empty list, or on one that its first add empties; it takes its memory as it
-// grows and gives it back at EndServerFill. The list's redraw is off from the
-// first add until PaintServerFill or EndServerFill, which paint it once.
+// one server when CompareStringOrdinal finds them equal, letter case aside,
+// as Windows compares computer names; the first met is listed. A fill begins
+// on an empty list, or on one that its first add empties; it takes its memory
+// as it grows and gives it back at EndServerFill. Out of memory, it compares
+// the entries listed one by one. The list's redraw is off from the first add
+// until PaintServerFill or EndServerFill, which paint it once. An entry is a
+// server entry: under 202 bytes.
+struct ServerSlot {
+    DWORD at;   // 1 + a key's place in keys, or 0: free
+    DWORD hash;
+};
 struct ServerFill {
     HWND list;
     WCHAR *keys;            // each name's key, one after another
     size_t cchUsed, cchSize;
-    DWORD *slots;           // 1 + a key's place in keys, or 0: an open hash table
+    ServerSlot *slots;      // an open hash table of the keys
     DWORD cSlots, cKeys;
+    WCHAR *classes;         // a unit of each class of letter case met, in the ordinal order
+    size_t cClasses, cbClasses;
     bool searchList;        // out of memory: the list itself is searched
     bool quiet;             // the list's redraw is off
 };
 void BeginServerFill(ServerFill *fill, HWND hwndList);
-bool AddServerEntry(ServerFill *fill, const char *entry); // true: added
+LRESULT AddServerEntry(ServerFill *fill, const char *entry); // the entry's index, or -1: not added
 void PaintServerFill(ServerFill *fill);
 void EndServerFill(ServerFill *fill);
+// Whether two server entries name one server, as a fill compares them.
+bool SameServer(const char *a, const char *b);
 
 // The remote server list's fill for this showing of the panel, which the
 // directory's servers join while it lasts: JoinRemoteServers adds entries
 // each ended by a zero, in cb bytes, while the panel is shown for it.
 bool RemoteFillOpen(void);
 void JoinRemoteServers(const char *entries, size_t cb);
+// The user chose a remote server (the remote server list's row).
+void NoteRemoteServerChosen(void);
 void EndRemoteFill(void);
 
 // Looks for the print servers that publish printers in the machine's
@@ -79,6 +91,8 @@ void EndRemoteFill(void);
 #define WM_DIRECTORY_NEWS (WM_APP + 1) // wParam: the lookup's serial; lParam: 1 once it has ended
 bool FindDirectoryServers(HWND hwndNotify);
 void OnDirectoryNews(HWND hwnd, WPARAM serial, LPARAM ended);
+// At the clock's tick: what news was lost on the way is taken all the same.
+void OnDirectoryTick(HWND hwnd);
 // The window goes: a lookup still running is left to end alone.
 void ForgetDirectory(void);
 // Whether a lookup still runs, perhaps waiting for a silent server.

@@ -278,6 +278,22 @@ void JoinFound(Lookup *l)
     s_pJoined = last;
 }
 
+// The window's thread lets go of the lookup that it awaited: no news of it
+// goes to the window from here on, whatever the worker is doing.
+void LetGo(void)
+{
+    AcquireSRWLockExclusive(&s_pAwaited->lock);
+    s_pAwaited->notify = NULL;
+    ReleaseSRWLockExclusive(&s_pAwaited->lock);
+    ReleaseLookup(s_pAwaited);
+    s_pAwaited = NULL;
+}
+
+bool Ended(const Lookup *l)
+{
+    return InterlockedCompareExchange(const_cast<LONG *>(&l->result), 0, 0) != kRunning;
+}
+
 } // namespace
 
 bool DirectoryLookupRunning(void)
@@ -288,10 +304,8 @@ bool DirectoryLookupRunning(void)
 bool FindDirectoryServers(HWND hwndNotify)
 {
     // One whose last news was lost (a full queue) is over all the same.
-    if (s_pAwaited && InterlockedCompareExchange(&s_pAwaited->result, 0, 0) != kRunning) {
-        ReleaseLookup(s_pAwaited);
-        s_pAwaited = NULL;
-    }
+    if (s_pAwaited && Ended(s_pAwaited))
+        LetGo();
     // One that still runs, perhaps for a silent directory: not a second.
     if (s_pAwaited) {
         s_pJoined = NULL;
@@ -321,15 +335,13 @@ bool FindDirectoryServers(HWND hwndNotify)
 
 void OnDirectoryNews(HWND hwnd, WPARAM serial, LPARAM ended)
 {
-    Lookup *l = s_pAwaited;
-    if (!l || serial != l->serial)
+    if (!s_pAwaited || serial != s_pAwaited->serial)
         return; // of a lookup that the window no longer awaits
-    JoinFound(l);
+    JoinFound(s_pAwaited);
     if (!ended)
         return;
-    s_pAwaited = NULL;
-    bool incomplete = InterlockedCompareExchange(&l->result, 0, 0) == kIncomplete;
-    ReleaseLookup(l);
+    bool incomplete = InterlockedCompareExchange(&s_pAwaited->result, 0, 0) == kIncomplete;
+    LetGo();
     if (RemoteFillOpen()) {
         EndRemoteFill();
         if (incomplete) // the servers found are listed; some are missing
@@ -337,15 +349,17 @@ void OnDirectoryNews(HWND hwnd, WPARAM serial, LPARAM ended)
     }
 }
 
+void OnDirectoryTick(HWND hwnd)
+{
+    // The news may not have come: a full queue refuses a post, and a post is
+    // not tried again. What it would have brought is there all the same.
+    if (s_pAwaited)
+        OnDirectoryNews(hwnd, s_pAwaited->serial, Ended(s_pAwaited));
+}
+
 void ForgetDirectory(void)
 {
     EndRemoteFill();
-    if (s_pAwaited) {
-        // The handle may soon name another window: no news goes there.
-        AcquireSRWLockExclusive(&s_pAwaited->lock);
-        s_pAwaited->notify = NULL;
-        ReleaseSRWLockExclusive(&s_pAwaited->lock);
-        ReleaseLookup(s_pAwaited);
-        s_pAwaited = NULL;
-    }
+    if (s_pAwaited) // the handle may soon name another window
+        LetGo();
 }

@@ -88,8 +88,10 @@ void OnServerSelected(HWND hwnd, int panel, char *szEntry)
         ShowStatus(hwnd, szEntry, STATUS_INFO);
     SendMessageA(lists.printers, LB_RESETCONTENT, 0, 0);
     SendMessageA(lists.jobs, LB_RESETCONTENT, 0, 0);
-    if (local)
+    if (local) {
         FillLocalPrinterList(hwnd, lists.printers, szEntry);
-    else
+    } else {
+        NoteRemoteServerChosen();
         FillRemotePrinterList(hwnd, lists.printers, szEntry);
+    }
 }

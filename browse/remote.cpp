@@ -13,15 +13,26 @@ namespace {
 ServerFill s_fill; // the servers of this showing of the panel
 bool s_bOpen;      // the panel is shown, and servers found for it may join
 bool s_bEmptied;   // the list was emptied for this showing
+bool s_bChosen;    // the user chose a server in this showing
+char s_szChosen[202]; // that server while the list is filled anew, until it joins again
 
-// The list keeps what it had until the first server is found.
-void AddRemoteServer(const char *entry)
+// The list keeps what it had until the first server is found. A server that
+// the user chose meanwhile is selected again as it joins, its printers and
+// jobs as they are. Returns the entry's index, or -1.
+LRESULT AddRemoteServer(const char *entry)
 {
     if (!s_bEmptied) {
+        if (s_bChosen)
+            GetSelectedEntry(s_fill.list, s_szChosen, sizeof s_szChosen);
         SendMessageA(s_fill.list, LB_RESETCONTENT, 0, 0);
         s_bEmptied = true;
     }
-    AddServerEntry(&s_fill, entry);
+    LRESULT at = AddServerEntry(&s_fill, entry);
+    if (at >= 0 && s_szChosen[0] != '\0' && SameServer(entry, s_szChosen)) {
+        SendMessageA(s_fill.list, LB_SETCURSEL, (WPARAM)at, 0);
+        s_szChosen[0] = '\0';
+    }
+    return at;
 }
 
 } // namespace
@@ -31,12 +42,28 @@ bool RemoteFillOpen(void)
     return s_bOpen;
 }
 
+void NoteRemoteServerChosen(void)
+{
+    s_bChosen = true;
+    s_szChosen[0] = '\0'; // a choice in the new list stands
+}
+
+// The rows that the user sees stay put: the entry at the top stays there as
+// servers are sorted in above it. An empty list fills from its first row.
 void JoinRemoteServers(const char *entries, size_t cb)
 {
     if (!s_bOpen)
         return;
-    for (size_t at = 0; at < cb; at += strlen(entries + at) + 1)
-        AddRemoteServer(entries + at);
+    LRESULT top = s_bEmptied && SendMessageA(s_fill.list, LB_GETCOUNT, 0, 0) > 0
+                      ? SendMessageA(s_fill.list, LB_GETTOPINDEX, 0, 0)
+                      : -1;
+    for (size_t at = 0; at < cb; at += strlen(entries + at) + 1) {
+        LRESULT added = AddRemoteServer(entries + at);
+        if (top >= 0 && added >= 0 && added <= top)
+            ++top;
+    }
+    if (top >= 0)
+        SendMessageA(s_fill.list, LB_SETTOPINDEX, (WPARAM)top, 0);
     PaintServerFill(&s_fill); // a page of servers listed already leaves it unpainted
 }
 
@@ -51,7 +78,8 @@ int FillRemoteServerList(HWND hwndOwner, HWND hwndList)
     EndRemoteFill(); // the showing before, if it was never hidden
     BeginServerFill(&s_fill, hwndList);
     s_bOpen = true;
-    s_bEmptied = false;
+    s_bEmptied = s_bChosen = false;
+    s_szChosen[0] = '\0';
 
     PrinterRecords pr = EnumPrinterRecords(PRINTER_ENUM_REMOTE, NULL, 1);
     const PRINTER_INFO_1A *records = (const PRINTER_INFO_1A *)pr.records;

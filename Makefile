@@ -5,7 +5,7 @@ BUILD ?= build
 DIST ?= $(BUILD)/dist
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps configure program build run test e2e-stress test-stress dist bench fuzz clean
+.PHONY: all deps configure program build run test e2e-stress test-stress dist bench fuzz mutate clean
 
 all: build
 
@@ -49,6 +49,14 @@ fuzz: deps
 bench: configure
 	@cmake --build $(BUILD) -j2 --target zelvane zelvane_bench zelvane_floor
 	@scripts/bench.sh $(BUILD)
+
+# Faults planted in the program's sources one at a time, a seeded sample of
+# COUNT, each built and tested; the score of those caught comes last. Not part
+# of make test: it takes a minute or so a fault.
+SEED ?= 1
+COUNT ?= 40
+mutate: deps
+	@scripts/mutate.py $(BUILD) --seed $(SEED) --count $(COUNT)
 
 clean:
 	rm -rf $(BUILD)

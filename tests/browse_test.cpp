@@ -228,44 +228,65 @@ TEST_F(BrowseTest, RemoteServerRowEmptiesItsPanelOnly)
 // fails keeps what came before it and says so. Every answer is given back.
 TEST_F(BrowseTest, RemoteServersFromTheDirectory)
 {
-    std::vector<std::wstring> many;
+    std::vector<std::wstring> many, around;
     for (int i = 0; i < 2500; ++i)
         many.push_back(L"S" + std::to_wstring(10000 + i));
+    Names browsed, scrolled; // thirty browsed; the directory's thirty before them and thirty after
+    for (int i = 10; i < 40; ++i) {
+        browsed.push_back("B" + std::to_string(i));
+        around.push_back(L"A" + std::to_wstring(i));
+        around.push_back(L"C" + std::to_wstring(i));
+    }
+    for (const char *first : {"\\\\A", "\\\\B", "\\\\C"})
+        for (int i = 10; i < 40; ++i)
+            scrolled.push_back(first + std::to_string(i));
     const std::string cut = "\\\\" + std::string(199, 'x');
     const std::string incomplete = "Directory search incomplete";
     struct Case {
         const char *what;
-        bool browsed;
+        Names browse; // the servers that the browse finds
         const wchar_t *domain;
         std::vector<std::wstring> names;
         Names want; // or, with many names, the first of them
         enum { Wine, Bound, Refused, HeldHidden, HeldShown } bind = Wine; // Windows' path binds
         size_t failPage = (size_t)-1;
         bool lastPageEnds = false;
+        bool lostLast = false;           // the last news finds the queue full
+        const char *chosen = "\\\\RS";   // held: chosen meanwhile
+        const char *selected = "\\\\RS"; // held: selected after, or none
+        int top = 0;                     // held: the list scrolled to this row meanwhile
     } cases[] = {
-        {"browse and directory", true, L"corp.example", {L"RS", L"ps2", L"PS2", L"rs", L"PS3"},
+        {"browse and directory", {"RS"}, L"corp.example", {L"RS", L"ps2", L"PS2", L"rs", L"PS3"},
          {"\\\\ps2", "\\\\PS3", "\\\\RS"}},
-        {"three pages", false, L"corp.example", many, {"\\\\S10000"}},
-        {"a name longer than an entry", false, L"corp.example", {std::wstring(300, L'x')}, {cut}},
-        {"nothing found", false, L"corp.example", {}, {"\\\\OLD"}},
-        {"no domain", false, L"", {L"PS9"}, {"\\\\OLD"}},
-        {"names that begin others'", false, L"corp.example", {L"PS10", L"PS", L"SRV", L"SRV1"},
+        {"three pages", {}, L"corp.example", many, {"\\\\S10000"}},
+        {"a name longer than an entry", {}, L"corp.example", {std::wstring(300, L'x')}, {cut}},
+        {"nothing found", {}, L"corp.example", {}, {"\\\\OLD"}},
+        {"no domain", {}, L"", {L"PS9"}, {"\\\\OLD"}},
+        {"names that begin others'", {}, L"corp.example", {L"PS10", L"PS", L"SRV", L"SRV1"},
          {"\\\\PS", "\\\\PS10", "\\\\SRV", "\\\\SRV1"}},
-        {"a refused bind", true, L"corp.example", {L"PS9"}, {"\\\\RS"}, Case::Refused},
-        {"held, answered once hidden", true, L"corp.example", {L"PS9"}, {"\\\\RS"}, Case::HeldHidden},
-        {"held, answered while shown", true, L"corp.example", {L"PS9", L"rs"}, {"\\\\PS9", "\\\\RS"},
+        {"a refused bind", {"RS"}, L"corp.example", {L"PS9"}, {"\\\\RS"}, Case::Refused},
+        {"held, answered once hidden", {"RS"}, L"corp.example", {L"PS9"}, {"\\\\RS"}, Case::HeldHidden},
+        {"held, answered while shown", {"RS"}, L"corp.example", {L"PS9", L"rs"}, {"\\\\PS9", "\\\\RS"},
          Case::HeldShown},
-        {"bound", true, L"corp.example", {L"PS9"}, {"\\\\PS9", "\\\\RS"}, Case::Bound},
-        {"a failed second page", false, L"corp.example", many, {"\\\\S10000"}, Case::Wine, 1},
-        {"a failed first page", false, L"corp.example", many, {"\\\\OLD"}, Case::Wine, 0},
-        {"the last page says it is", false, L"corp.example", many, {"\\\\S10000"}, Case::Bound, (size_t)-1, true},
+        {"held, the last showing's server chosen and found", {}, L"corp.example", {L"PS9", L"old"},
+         {"\\\\old", "\\\\PS9"}, Case::HeldShown, (size_t)-1, false, false, "\\\\OLD", "\\\\old"},
+        {"held, the last showing's server chosen and not found", {}, L"corp.example", {L"PS9"}, {"\\\\PS9"},
+         Case::HeldShown, (size_t)-1, false, false, "\\\\OLD", nullptr},
+        {"held, servers join a scrolled list", browsed, L"corp.example", around, scrolled, Case::HeldShown,
+         (size_t)-1, false, false, "\\\\B12", "\\\\B12", 5},
+        {"bound", {"RS"}, L"corp.example", {L"PS9"}, {"\\\\PS9", "\\\\RS"}, Case::Bound},
+        {"a failed second page", {}, L"corp.example", many, {"\\\\S10000"}, Case::Wine, 1},
+        {"a failed first page", {}, L"corp.example", many, {"\\\\OLD"}, Case::Wine, 0},
+        {"the last page says it is", {}, L"corp.example", many, {"\\\\S10000"}, Case::Bound, (size_t)-1, true},
+        {"a failed page, its last news lost", {}, L"corp.example", many, {"\\\\S10000"}, Case::Wine, 1, false, true},
     };
     fake::spooler().answers[8] = {Named("\\\\RS\\Laser")};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         const bool held = c.bind == Case::HeldHidden || c.bind == Case::HeldShown;
-        fake::spooler().answers[16] = c.browsed ? std::vector<fake::Printer>{Browsed("\\\\RS\\P,drv,c")}
-                                                : std::vector<fake::Printer>{};
+        fake::spooler().answers[16].clear();
+        for (const std::string &server : c.browse)
+            fake::spooler().answers[16].push_back(Browsed("\\\\" + server + "\\P,drv,c"));
         fake::directory() = fake::Directory();
         fake::kernel().dnsDomain = c.domain;
         fake::directory().names = c.names;
@@ -274,14 +295,17 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         fake::directory().bindResult = c.bind == Case::Refused ? LDAP_INVALID_CREDENTIALS : LDAP_SUCCESS;
         fake::directory().bindGate = held ? CreateEventA(NULL, TRUE, FALSE, NULL) : NULL;
         fake::kernel().windows = c.bind != Case::Wine;
+        fake::user().refuseLastNews = c.lostLast;
         SendMessageA(g_hwndRemoteServers, LB_RESETCONTENT, 0, 0);
         SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM) "\\\\OLD");
         SendMessageA(g_hwndRemotePrinters, LB_RESETCONTENT, 0, 0);
         Forget();
         Command(IDM_SHOW_REMOTE);
+        std::string top;
         if (held) { // the window goes on meanwhile, the browse's servers listed
             EXPECT_TRUE(DirectoryLookupRunning());
-            EXPECT_EQ((Names{"\\\\RS"}), Entries(g_hwndRemoteServers));
+            EXPECT_EQ(c.browse.empty() ? Names{"\\\\OLD"} : Names{"\\\\" + c.browse[0]},
+                      Names{Entries(g_hwndRemoteServers).at(0)});
             PostMessageA(hwnd, WM_TIMER, TIMER_CLOCK, 0);
             DrainMessages();
             RedrawWindow(hwnd, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
@@ -289,22 +313,32 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
             for (const fake::TextCall &t : fake::gdi().texts)
                 ticked |= t.x == 653, painted |= t.text == "Server's Name";
             EXPECT_TRUE(ticked && painted);
-            SetSelection(g_hwndRemoteServers, 0);
+            SelectText(g_hwndRemoteServers, c.chosen);
             SelChange(IDC_REMOTE_SERVERS);
+            SendMessageA(g_hwndRemoteServers, LB_SETTOPINDEX, c.top, 0);
+            top = Entries(g_hwndRemoteServers).at(SendMessageA(g_hwndRemoteServers, LB_GETTOPINDEX, 0, 0));
             if (c.bind == Case::HeldHidden)
                 Command(IDM_SHOW_REMOTE);
+            fake::spooler().enumCalls.clear();
             SetEvent(fake::directory().bindGate);
         }
         ASSERT_TRUE(AwaitDirectory());
+        if (c.lostLast) // taken at the clock's tick all the same
+            SendMessageA(hwnd, WM_TIMER, TIMER_CLOCK, 0);
         Names got = Entries(g_hwndRemoteServers);
         if (c.names.size() > 1000 && got.size() > 1) {
             EXPECT_EQ(c.failPage == 1 ? 1000u : c.names.size(), got.size());
             got.resize(1);
         }
         EXPECT_EQ(c.want, got);
-        if (held) {
-            EXPECT_EQ("\\\\RS", Entries(g_hwndRemoteServers).at(SendMessageA(g_hwndRemoteServers, LB_GETCURSEL, 0, 0)));
+        if (held) { // the choice stays on its server, its printers as they were, the rows where they were
+            LRESULT sel = SendMessageA(g_hwndRemoteServers, LB_GETCURSEL, 0, 0);
+            EXPECT_EQ(c.selected ? c.selected : "(none)", sel < 0 ? "(none)" : Entries(g_hwndRemoteServers).at(sel));
             EXPECT_EQ((Names{"Laser"}), Entries(g_hwndRemotePrinters));
+            EXPECT_TRUE(fake::spooler().enumCalls.empty()) << "no second fill of the printers";
+            if (c.top > 0) { // a list that scrolls
+                EXPECT_EQ(top, Entries(g_hwndRemoteServers).at(SendMessageA(g_hwndRemoteServers, LB_GETTOPINDEX, 0, 0)));
+            }
             CloseHandle(fake::directory().bindGate);
         }
         std::vector<std::string> status = StatusTexts();
@@ -319,6 +353,15 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         if (c.bind != Case::HeldHidden)
             Command(IDM_SHOW_REMOTE);
     }
+    // The window closed while the directory is silent: the lookup ends alone.
+    HANDLE gate = fake::directory().bindGate = CreateEventA(NULL, TRUE, FALSE, NULL);
+    Command(IDM_SHOW_REMOTE);
+    DestroyWindow(hwnd);
+    hwnd = NULL;
+    SetEvent(gate);
+    ASSERT_TRUE(AwaitDirectory());
+    EXPECT_TRUE(fake::kernel().liveHeap.empty());
+    CloseHandle(gate);
 }
 
 // --- the selected printer's path ---------------------------------------------

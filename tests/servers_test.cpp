@@ -55,27 +55,57 @@ TEST_F(ServersTest, FilledAtCreationWithTheSpoolersServers)
     EXPECT_TRUE(StatusTexts().empty()) << "the fill is silent";
 }
 
-// Each server once, letter case aside, and a name that begins another's too.
+// Each server once, letter case aside, and a name that begins another's too;
+// out of memory from the fill's first add, the same answers.
 TEST_F(ServersTest, SortedAndEachServerOnce)
 {
-    EXPECT_EQ((Names{"\\\\ps1", "\\\\PS10", "\\\\PS2"}), Fill({On("\\\\PS2"), On("\\\\ps1"), On("\\\\PS10")}));
-    EXPECT_EQ((Names{"\\\\PS1"}), Fill({On("\\\\PS1"), On("\\\\ps1")}));
-    EXPECT_EQ((Names{"\\\\ps1"}), Fill({On("\\\\ps1"), On("\\\\PS1")}));
-    EXPECT_EQ((Names{"\\\\PS", "\\\\PS10"}), Fill({On("\\\\PS10"), On("\\\\PS")}));
-    EXPECT_EQ((Names{"\\\\PS", "\\\\PS10"}), Fill({On("\\\\PS"), On("\\\\PS10")}));
-    EXPECT_EQ((Names{"\\\\PS1"}), Fill({On("\\\\PS1"), On("\\\\PS1"), On("\\\\PS1")}));
-    EXPECT_EQ((Names{"\\\\testhost", "\\\\TESTHOSTX"}), Fill({On("\\\\TESTHOSTX"), Local()}));
-    // Ordinal equality, letter case aside: a character that a linguistic
-    // comparison passes over (a soft hyphen) still tells two names apart, and
-    // the list's Turkish locale, whose I and i are two letters, changes nothing.
-    EXPECT_EQ(2u, Fill({On("\\\\PS1"), On("\\\\P\u00adS1")}).size());
+    std::vector<fake::Printer> greek; // every letter in capitals, then in small letters
+    for (int c = 0x391; c <= 0x3C9; ++c)
+        if (c != 0x3A2 && c != 0x3C2 && (c <= 0x3A9 || c >= 0x3B1)) // no final sigma
+            greek.push_back(On((std::string("\\\\") + char(0xC0 | c >> 6) + char(0x80 | (c & 0x3F))).c_str()));
+    struct Row {
+        const char *what;
+        std::vector<fake::Printer> records;
+        Names want; // or, when empty, only so many
+        size_t count;
+    } rows[] = {
+        {"sorted", {On("\\\\PS2"), On("\\\\ps1"), On("\\\\PS10")}, {"\\\\ps1", "\\\\PS10", "\\\\PS2"}, 0},
+        {"the first met", {On("\\\\PS1"), On("\\\\ps1")}, {"\\\\PS1"}, 0},
+        {"the first met, small", {On("\\\\ps1"), On("\\\\PS1")}, {"\\\\ps1"}, 0},
+        {"a name that begins another's", {On("\\\\PS10"), On("\\\\PS")}, {"\\\\PS", "\\\\PS10"}, 0},
+        {"and the other way", {On("\\\\PS"), On("\\\\PS10")}, {"\\\\PS", "\\\\PS10"}, 0},
+        {"thrice", {On("\\\\PS1"), On("\\\\PS1"), On("\\\\PS1")}, {"\\\\PS1"}, 0},
+        {"this machine", {On("\\\\TESTHOSTX"), Local()}, {"\\\\testhost", "\\\\TESTHOSTX"}, 0},
+        // Ordinal, letter case aside: a character that a linguistic comparison
+        // passes over (a soft hyphen) still tells two names apart, and the
+        // list's Turkish locale, whose I and i are two letters, changes nothing.
+        {"a soft hyphen", {On("\\\\PS1"), On("\\\\P\u00adS1")}, {}, 2},
+        {"Turkish", {On("\\\\PRINTI"), On("\\\\printi")}, {"\\\\PRINTI"}, 0},
+        {"Polish", {On("\\\\\u0141\u00f3d\u017a"), On("\\\\\u0142\u00d3D\u0179")}, {"\\\\\u0141\u00f3d\u017a"}, 0},
+        {"Greek, each letter once", greek, {}, 24},
+        // Unit by unit: a supplementary letter keeps its case.
+        {"supplementary", {On("\\\\\U00010428"), On("\\\\\U00010400")}, {}, 2},
+        {"\\\\ alone only into an empty list", {On("\\\\PS1"), On("\\\\")}, {"\\\\PS1"}, 0},
+    };
     SendMessageA(g_hwndLocalServers, LB_SETLOCALE, MAKELCID(MAKELANGID(LANG_TURKISH, SUBLANG_DEFAULT), SORT_DEFAULT), 0);
-    EXPECT_EQ((Names{"\\\\PRINTI"}), Fill({On("\\\\PRINTI"), On("\\\\printi")}));
-    EXPECT_EQ((Names{"\\\\\u0141\u00f3d\u017a"}), Fill({On("\\\\\u0141\u00f3d\u017a"), On("\\\\\u0142\u00d3D\u0179")}));
-    // Unit by unit, as the ordinal comparison: a supplementary letter keeps its case.
-    EXPECT_EQ(2u, Fill({On("\\\\\U00010428"), On("\\\\\U00010400")}).size());
-    // "\\" alone only into an empty list.
-    EXPECT_EQ((Names{"\\\\PS1"}), Fill({On("\\\\PS1"), On("\\\\")}));
+    for (bool memory : {true, false})
+        for (const Row &r : rows) {
+            SCOPED_TRACE(std::string(r.what) + (memory ? "" : ", out of memory"));
+            fake::kernel().failHeapAllocAt = memory ? 0 : fake::kernel().heapAllocs + 1;
+            Names got = Fill(r.records);
+            if (r.want.empty())
+                EXPECT_EQ(r.count, got.size());
+            else
+                EXPECT_EQ(r.want, got);
+            EXPECT_TRUE(fake::kernel().liveHeap.empty());
+        }
+    // Bytes that are no text of the code page: their own kind, ASCII's case aside.
+    EXPECT_EQ(2u, Fill({On("\\\\\xff" "ab"), On("\\\\\xff" "AB"), On("\\\\\xfe" "ab")}).size());
+    // No block past what a size can name.
+    void *block = NULL;
+    size_t cb = 0;
+    EXPECT_FALSE(GrowBlock(&block, &cb, 0, (size_t)-1 / 2 + 2));
+    EXPECT_EQ(nullptr, block);
 }
 
 TEST_F(ServersTest, ThisMachineOnceUnderItsHostName)

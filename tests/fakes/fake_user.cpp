@@ -57,6 +57,14 @@ BOOL WINAPI FakeKillTimer(HWND hwnd, UINT_PTR id)
     return REAL("user32.dll", KillTimer)(hwnd, id);
 }
 
+// A queue that is full when the directory's last news comes.
+BOOL WINAPI FakePostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (fake::user().refuseLastNews && msg == WM_APP + 1 && lParam == 1)
+        return SetLastError(ERROR_NOT_ENOUGH_QUOTA), FALSE;
+    return REAL("user32.dll", PostMessageA)(hwnd, msg, wParam, lParam);
+}
+
 BOOL WINAPI FakeShowWindow(HWND hwnd, int show)
 {
     if (fake::user().onShowWindow)
@@ -127,6 +135,7 @@ decltype(&FakeSystemParametersInfoA) __imp_SystemParametersInfoA = FakeSystemPar
 decltype(&FakeNotifyWinEvent) __imp_NotifyWinEvent = FakeNotifyWinEvent;
 decltype(&FakeCreateWindowExA) __imp_CreateWindowExA = FakeCreateWindowExA;
 decltype(&FakeGetDC) __imp_GetDC = FakeGetDC;
+decltype(&FakePostMessageA) __imp_PostMessageA = FakePostMessageA;
 decltype(&FakeReleaseDC) __imp_ReleaseDC = FakeReleaseDC;
 decltype(&FakeDefWindowProcA) __imp_DefWindowProcA = FakeDefWindowProcA;
 decltype(&FakeGetSysColor) __imp_GetSysColor = FakeGetSysColor;

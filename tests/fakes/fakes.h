@@ -89,6 +89,7 @@ struct User {
     std::function<void()> onMessageBox;       // runs while the box "waits"
     std::vector<BroadcastCall> broadcasts;
     std::function<void(HWND, int)> onShowWindow;
+    bool refuseLastNews = false;              // PostMessageA fails the directory's last news
 };
 User &user();
 

@@ -559,11 +559,15 @@ TEST_F(BrowseTest, RemotePanelToggleOrderAndSizes)
     for (HWND h : {g_hwndRemoteFrame, g_hwndRemoteServers, g_hwndRemotePrinters, g_hwndRemoteJobs})
         EXPECT_TRUE(IsWindowVisible(h));
     EXPECT_EQ((Names{"\\\\RS"}), Entries(g_hwndRemoteServers));
+    SetFocus(g_hwndRemoteJobs);
+    SendMessageA(hwnd, WM_ACTIVATE, WA_INACTIVE, 0); // the focus is kept as the window is left
 
     Forget();
     flagAtShow.clear();
     Command(IDM_SHOW_REMOTE);
     EXPECT_EQ(1, g_bRemoteHidden);
+    SendMessageA(hwnd, WM_SETFOCUS, 0, 0);
+    EXPECT_EQ(g_hwndLocalServers, GetFocus()) << "not given back to a hidden list";
     const Names hidden = {"MoveWindow 0,0 760x320", "ShowWindow 5 0", "ShowWindow 6 0", "ShowWindow 7 0",
                           "ShowWindow 8 0"};
     Names got;

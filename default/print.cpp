@@ -59,8 +59,7 @@ int OnPrintCommand(HWND hwnd, char *szEntry, char *szPrinterName)
     if (!missing)
         SetDefaultPrinter(hwnd, szPrinterName); // a failure leaves its message; printing goes on
 
-    if (!ChooseFileToPrint(hwnd))
-        return 1;
+    ChooseFileToPrint(hwnd); // always 1: a cancel or a refused file goes on as a print does
     if (!BuildSelectedPrinterPath(PANEL_LOCAL))
         return 0;
     SendMessageA(g_hwndLocalJobs, LB_RESETCONTENT, 0, 0);

@@ -255,10 +255,13 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         const char *chosen = "\\\\RS";   // held: chosen meanwhile
         const char *selected = "\\\\RS"; // held: selected after, or none
         int top = 0;                     // held: the list scrolled to this row meanwhile
+        bool pageHeld = false;           // the second page comes once the first is in view
     } cases[] = {
         {"browse and directory", {"RS"}, L"corp.example", {L"RS", L"ps2", L"PS2", L"rs", L"PS3"},
          {"\\\\ps2", "\\\\PS3", "\\\\RS"}},
         {"three pages", {}, L"corp.example", many, {"\\\\S10000"}},
+        {"three pages, the second late", {}, L"corp.example", many, {"\\\\S10000"}, Case::Wine, (size_t)-1, false,
+         false, "\\\\RS", "\\\\RS", 0, true},
         {"a name longer than an entry", {}, L"corp.example", {std::wstring(300, L'x')}, {cut}},
         {"nothing found", {}, L"corp.example", {}, {"\\\\OLD"}},
         {"no domain", {}, L"", {L"PS9"}, {"\\\\OLD"}},
@@ -296,6 +299,7 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         fake::directory().bindGate = held ? CreateEventA(NULL, TRUE, FALSE, NULL) : NULL;
         fake::kernel().windows = c.bind != Case::Wine;
         fake::user().refuseLastNews = c.lostLast;
+        fake::directory().pageGate = c.pageHeld ? CreateEventA(NULL, TRUE, FALSE, NULL) : NULL;
         SendMessageA(g_hwndRemoteServers, LB_RESETCONTENT, 0, 0);
         SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM) "\\\\OLD");
         SendMessageA(g_hwndRemotePrinters, LB_RESETCONTENT, 0, 0);
@@ -321,6 +325,19 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
                 Command(IDM_SHOW_REMOTE);
             fake::spooler().enumCalls.clear();
             SetEvent(fake::directory().bindGate);
+        }
+        if (c.pageHeld) { // the first page in view, painted, while the second is awaited
+            bool joined = false;
+            for (DWORD start = GetTickCount(); !joined && GetTickCount() - start < 20000;) {
+                MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_ALLINPUT);
+                DrainMessages();
+                joined = SendMessageA(g_hwndRemoteServers, LB_GETCOUNT, 0, 0) == 1000;
+            }
+            LRESULT probe = SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM) "\\\\0"); // in view
+            EXPECT_TRUE(joined && GetUpdateRect(g_hwndRemoteServers, NULL, FALSE)) << "redraw is on";
+            SendMessageA(g_hwndRemoteServers, LB_DELETESTRING, probe, 0);
+            SetEvent(fake::directory().pageGate);
+            CloseHandle(fake::directory().pageGate);
         }
         ASSERT_TRUE(AwaitDirectory());
         if (c.lostLast) // taken at the clock's tick all the same

@@ -65,6 +65,8 @@ PLDAPSearch __cdecl FakeInitPage(PLDAP, PWCHAR, ULONG, PWCHAR, PWCHAR[], ULONG, 
 ULONG __cdecl FakeNextPage(PLDAP, PLDAPSearch, l_timeval *, ULONG size, ULONG *, LDAPMessage **res)
 {
     const size_t count = fake::directory().names.size();
+    if (g_page == 1 && fake::directory().pageGate)
+        WaitForSingleObject(fake::directory().pageGate, 30000);
     if (g_page++ == fake::directory().failPage)
         return *res = NULL, fake::directory().failResult;
     if (g_next >= count)

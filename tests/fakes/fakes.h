@@ -152,6 +152,7 @@ struct Directory {
     long taken = 0, given = 0, unbinds = 0;   // messages and value arrays; connections closed
     ULONG bindResult = 0;                     // LDAP_SUCCESS
     HANDLE bindGate = NULL;                   // set: each bind answers only once it is signalled
+    HANDLE pageGate = NULL;                   // set: the second page answers only once it is signalled
     size_t failPage = (size_t)-1;             // this page (from 0) answers failResult, with nothing
     ULONG failResult = 0x55;                  // LDAP_TIMEOUT
     bool lastPageEnds = false;                // the last page answers LDAP_NO_RESULTS_RETURNED, as Windows' does

@@ -263,7 +263,7 @@ TEST_F(WindowTest, StartupDestroyPostsQuitWithZero)
 // A monitor of another scale: the window, its lists and labels at the new
 // DPI, in one move to the place that the system suggests, and the lists given
 // a TrueType font of the system font's height there; back at the system DPI,
-// that font is deleted. (125%: 144 DPI would need a larger screen than the
+// or as the window goes, that font is deleted. (125%: 144 DPI would need a larger screen than the
 // tests' 1024 by 768.)
 TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
 {
@@ -273,7 +273,7 @@ TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
     GetObjectA(GetStockObject(SYSTEM_FONT), sizeof system, &system);
     NONCLIENTMETRICSA ncm = {sizeof ncm};
     SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
-    for (int dpi : {120, 96}) {
+    for (int dpi : {120, 96, 120}) {
         SCOPED_TRACE("DPI " + std::to_string(dpi));
         auto at = [&](int v) { return MulDiv(v, dpi, 96); };
         RECT suggested = {1024 - dpi, 40, 1974, 440}; // on a monitor to the right, and back
@@ -319,6 +319,8 @@ TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
         ASSERT_TRUE(!texts.empty() && texts.size() % 4 == 0) << texts.size();
         EXPECT_TRUE(texts[texts.size() - 3].x == at(270) && texts.back().y == at(245));
     }
+    DestroyWindow(hwnd);
+    hwnd = nullptr;
     EXPECT_TRUE(fake::gdi().live.empty());
 }
 

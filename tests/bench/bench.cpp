@@ -325,6 +325,31 @@ int main(int argc, char **argv)
     Row("server list from 10,000 printers over 1,000 servers (median of 11)", Fmt("%.1f ms", v.program * 1000),
         Fmt("%.1f ms", v.bare * 1000), Fmt("%.2f", v.ratio), "at most 1.3");
 
+    // The same, every name in Cyrillic: each digit a letter, half of them in
+    // small letters, so that every name is met in two cases.
+    const char *letters[] = {"\u0410", "\u0411", "\u0412", "\u0413", "\u0414", "\u0415", "\u0416", "\u0417", "\u0418", "\u0419"};
+    const char *small[] = {"\u0430", "\u0431", "\u0432", "\u0433", "\u0434", "\u0435", "\u0436", "\u0437", "\u0438", "\u0439"};
+    std::vector<fake::Printer> cyrillic = printers;
+    for (int i = 0; i < 10000; ++i) {
+        std::string name = "\\\\";
+        for (char d : std::to_string(1000 + i % 1000))
+            name += (i / 1000) % 2 ? small[d - '0'] : letters[d - '0'];
+        cyrillic[i].server = name;
+        if (i < 1000)
+            distinct[i] = name;
+    }
+    fake::spooler().answers[PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS] = cyrillic;
+    v = FillAgainstBare(
+        g_hwndLocalServers, [&] { FillLocalServerList(hwnd, g_hwndLocalServers); },
+        [&] {
+            readRecords(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, 2);
+            addDistinct(g_hwndLocalServers);
+        });
+    Row("the same, the names in Cyrillic capitals and small letters (median of 11)", Fmt("%.1f ms", v.program * 1000),
+        Fmt("%.1f ms", v.bare * 1000), Fmt("%.2f", v.ratio), "reported");
+    for (int i = 0; i < 1000; ++i)
+        distinct[i] = *printers[i].server;
+
     fake::spooler().answers[PRINTER_ENUM_REMOTE] = browsed;
     fake::kernel().dnsDomain = L"";
     v = FillAgainstBare(

@@ -54,15 +54,16 @@ void JoinRemoteServers(const char *entries, size_t cb)
 {
     if (!s_bOpen)
         return;
-    LRESULT top = s_bEmptied && SendMessageA(s_fill.list, LB_GETCOUNT, 0, 0) > 0
-                      ? SendMessageA(s_fill.list, LB_GETTOPINDEX, 0, 0)
-                      : -1;
+    const LRESULT first = s_bEmptied && SendMessageA(s_fill.list, LB_GETCOUNT, 0, 0) > 0
+                              ? SendMessageA(s_fill.list, LB_GETTOPINDEX, 0, 0)
+                              : -1;
+    LRESULT top = first;
     for (size_t at = 0; at < cb; at += strlen(entries + at) + 1) {
         LRESULT added = AddRemoteServer(entries + at);
         if (top >= 0 && added >= 0 && added <= top)
             ++top;
     }
-    if (top >= 0)
+    if (top != first)
         SendMessageA(s_fill.list, LB_SETTOPINDEX, (WPARAM)top, 0);
     PaintServerFill(&s_fill); // a page of servers listed already leaves it unpainted
 }

@@ -90,7 +90,9 @@ HGLOBAL WINAPI FakeGlobalFree(HGLOBAL h)
 {
     MemoryLock lock;
     ++fake::kernel().globalFrees;
-    fake::kernel().liveGlobal.erase(h);
+    // A movable block freed while still locked breaks its pair: it stays live.
+    if (GuardedBlocks().count(h) || !(REAL("kernel32.dll", GlobalFlags)(h) & GMEM_LOCKCOUNT))
+        fake::kernel().liveGlobal.erase(h);
     if (GuardedFree(h))
         return NULL;
     return REAL("kernel32.dll", GlobalFree)(h);

@@ -144,8 +144,7 @@ void OnPaint(HWND hwnd)
 
 int RegisterMainWindowClass(HINSTANCE hInstance)
 {
-    WNDCLASSA wc;
-    memset(&wc, 0, sizeof wc);
+    WNDCLASSA wc = {};
     wc.style = 0;
     wc.lpfnWndProc = MainWndProc;
     wc.hInstance = hInstance;

@@ -283,6 +283,9 @@ TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
         fake::Events().clear();
         fake::gdi().texts.clear();
         SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), (LPARAM)&suggested);
+        RECT client, update;
+        GetClientRect(hwnd, &client);
+        EXPECT_TRUE(GetUpdateRect(hwnd, &update, FALSE) && EqualRect(&client, &update)) << "all painted afresh";
         UpdateWindow(hwnd);
         DrainMessages();
         RECT r = WindowRect(hwnd);

@@ -39,8 +39,9 @@ void BeginListFill(HWND hwndList)
     SendMessageA(hwndList, WM_SETREDRAW, FALSE, 0);
 }
 
+// The frame too: the scroll bar may have moved while the redraw was off.
 void EndListFill(HWND hwndList)
 {
     SendMessageA(hwndList, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(hwndList, NULL, TRUE);
+    RedrawWindow(hwndList, NULL, NULL, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }

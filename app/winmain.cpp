@@ -60,7 +60,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     // ExitProcess would cut a directory lookup left waiting for a silent
     // server short inside the LDAP client, then run the DLLs' detach code,
     // which may wait for a lock that the cut thread holds.
-    // The termination may return before it is done: wait for it there.
+    // Ending its own process, TerminateProcess does not return; should it
+    // ever, the runtime's exit must not run all the same.
     if (DirectoryLookupRunning() && TerminateProcess(GetCurrentProcess(), (UINT)result))
         WaitForSingleObject(GetCurrentProcess(), INFINITE);
     return result;

@@ -76,8 +76,10 @@ PY
 slapadd -q -f "$dir/slapd.conf" -l "$dir/printers.ldif"
 slapd -f "$dir/slapd.conf" -h ldap://127.0.0.1:389/
 trap 'kill -CONT $(cat "$dir/slapd.pid") 2>/dev/null; kill $(cat "$dir/slapd.pid") 2>/dev/null; zelvane_wine_down' EXIT
-ldapsearch -x -LLL -H "ldap://$DOMAIN/" -b '' -s base defaultNamingContext | grep -q dc=zelvane ||
-    { echo "FAIL - slapd answers at ldap://$DOMAIN/"; exit 1; }
+# slapd answers once it has opened its database, which a cold cache may delay.
+answers() { ldapsearch -x -LLL -H "ldap://$DOMAIN/" -b '' -s base defaultNamingContext 2>/dev/null | grep -q dc=zelvane; }
+for _ in $(seq 1 100); do answers && break; sleep 0.1; done
+answers || { echo "FAIL - slapd answers at ldap://$DOMAIN/ within 10 s"; exit 1; }
 
 export WINEPREFIX="$BUILD/wineprefix-directory"
 zelvane_prefix fresh

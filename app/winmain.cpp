@@ -60,9 +60,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     // ExitProcess would cut a directory lookup left waiting for a silent
     // server short inside the LDAP client, then run the DLLs' detach code,
     // which may wait for a lock that the cut thread holds.
-    // Ending its own process, TerminateProcess does not return; should it
-    // ever, the runtime's exit must not run all the same.
-    if (DirectoryLookupRunning() && TerminateProcess(GetCurrentProcess(), (UINT)result))
-        WaitForSingleObject(GetCurrentProcess(), INFINITE);
+    // Ending its own process, TerminateProcess does not return: the
+    // runtime's exit never runs after it.
+    if (DirectoryLookupRunning())
+        TerminateProcess(GetCurrentProcess(), (UINT)result);
     return result;
 }

@@ -193,7 +193,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
         OnMainTimer(hwnd, wParam);
         if (wParam == TIMER_CLOCK)
-            OnDirectoryTick(hwnd);
+            OnServersTick(hwnd);
         break;
     case WM_COMMAND:
         if (!OnMainCommand(hwnd, wParam, szEntry, szPrinterName))
@@ -219,11 +219,11 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         if (wParam == SPI_SETNONCLIENTMETRICS) // another text size: the caption and menu bar change
             OnSize(hwnd);
         break;
-    case WM_DIRECTORY_NEWS:
-        OnDirectoryNews(hwnd, wParam, lParam);
+    case WM_SERVERS_NEWS:
+        OnServersNews(hwnd, wParam, lParam);
         break;
     case WM_DESTROY:
-        ForgetDirectory();
+        ForgetLookups();
         ReleaseLayoutFont();
         ReleaseAccessibility();
         PostQuitMessage(0);

@@ -144,6 +144,27 @@ size_t ServerPartOfDescription(const char *description, char *dst, size_t cb)
     return n;
 }
 
+size_t ComputerNameOf(const unsigned short *text, size_t cch)
+{
+    size_t n = 0, cbUtf8 = 0;
+    for (; n < cch && text[n] != '/' && text[n] != '\\'; ++n) {
+        unsigned c = text[n];
+        if (c < 0x20 || (c >= 0x7F && c < 0xA0) || (c < 0x80 && strchr(":*?\"<>|", (int)c)))
+            return 0;
+        if (c >= 0xD800 && c < 0xDC00) { // a pair: 4 bytes
+            if (n + 1 == cch || text[n + 1] < 0xDC00 || text[n + 1] >= 0xE000)
+                return 0;
+            ++n;
+            cbUtf8 += 4;
+        } else if (c >= 0xDC00 && c < 0xE000) {
+            return 0;
+        } else {
+            cbUtf8 += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+        }
+    }
+    return cbUtf8 <= 63 ? n : 0;
+}
+
 size_t FormatJobEntry(char *dst, size_t cb, long id, const char *document)
 {
     if (cb == 0)

@@ -47,6 +47,14 @@ const char *LastNamePart(const char *name);
 // everything up to the next backslash or the end. Cut to fit cb bytes.
 size_t ServerPartOfDescription(const char *description, char *dst, size_t cb);
 
+// The computer's name in the text of WS-Discovery's pub:Computer ("NAME/
+// Workgroup:WG", "NAME\\NotJoined"), in UTF-16 units: the units before the
+// first slash or backslash. Returns their count, or 0 when no Windows
+// computer can have that name: empty, one of \ / : * ? " < > |, a control
+// character, half of a surrogate pair, or longer than a DNS label's 63
+// bytes in UTF-8. Such a name is dropped, never cut or changed.
+size_t ComputerNameOf(const unsigned short *text, size_t cch);
+
 // "<id> - <document>", cut to fit cb bytes; a null document counts as empty.
 size_t FormatJobEntry(char *dst, size_t cb, long id, const char *document);
 

@@ -57,12 +57,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     // ends once the loop is over, as it may dispatch messages of its own.
     ReleaseAccessibility();
     ReleaseCom();
-    // ExitProcess would cut a directory lookup left waiting for a silent
-    // server short inside the LDAP client, then run the DLLs' detach code,
+    // ExitProcess would cut a lookup left waiting for a silent server short
+    // inside the LDAP client or WinHTTP, then run the DLLs' detach code,
     // which may wait for a lock that the cut thread holds.
     // Ending its own process, TerminateProcess does not return: the
     // runtime's exit never runs after it.
-    if (DirectoryLookupRunning())
+    if (LookupsRunning())
         TerminateProcess(GetCurrentProcess(), (UINT)result);
     return result;
 }

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include "browse/lookup.h"
+
 int FillLocalServerList(HWND hwndOwner, HWND hwndList);
 int FillRemoteServerList(HWND hwndOwner, HWND hwndList);
 int FillLocalPrinterList(HWND hwndOwner, HWND hwndList, const char *serverEntry);
@@ -74,29 +76,25 @@ void EndServerFill(ServerFill *fill);
 // Whether two server entries name one server, as a fill compares them.
 bool SameServer(const char *a, const char *b);
 
-// The remote server list's fill for this showing of the panel, which the
-// directory's servers join while it lasts: JoinRemoteServers adds entries
-// each ended by a zero, in cb bytes, while the panel is shown for it.
+// The remote server list's fill for this showing, which the servers of the
+// lookups join as they come, while the panel stays shown; each lookup's news
+// comes as WM_SERVERS_NEWS (browse/lookup.h), and what was lost on the way is
+// taken at the clock's tick.
 bool RemoteFillOpen(void);
-void JoinRemoteServers(const char *entries, size_t cb);
 // The user chose a remote server (the remote server list's row).
 void NoteRemoteServerChosen(void);
-void EndRemoteFill(void);
+void OnServersNews(HWND hwnd, WPARAM serial, LPARAM ended);
+void OnServersTick(HWND hwnd);
+// The window goes: lookups still running are left to end alone.
+void ForgetLookups(void);
 
-// Looks for the print servers that publish printers in the machine's
-// directory domain, if it is in one, on a worker thread; its news comes to
-// hwndNotify as WM_DIRECTORY_NEWS, for OnDirectoryNews. A lookup that still
-// runs is not started again: what it found and finds joins this showing.
-// False when no lookup runs for it.
-#define WM_DIRECTORY_NEWS (WM_APP + 1) // wParam: the lookup's serial; lParam: 1 once it has ended
+// The lookups beyond the browse, each on a worker of its own: the print
+// servers that publish printers in the machine's directory domain, if it is
+// in one, and the computers of the local network that answer WS-Discovery.
+// A lookup that still runs is not started again: what it found and finds
+// joins this showing. False when no lookup runs for it.
 bool FindDirectoryServers(HWND hwndNotify);
-void OnDirectoryNews(HWND hwnd, WPARAM serial, LPARAM ended);
-// At the clock's tick: what news was lost on the way is taken all the same.
-void OnDirectoryTick(HWND hwnd);
-// The window goes: a lookup still running is left to end alone.
-void ForgetDirectory(void);
-// Whether a lookup still runs, perhaps waiting for a silent server.
-bool DirectoryLookupRunning(void);
+bool FindNetworkServers(HWND hwndNotify);
 
 // "\\" and this machine's name, cut to fit cb bytes.
 void ComposeLocalMachineEntry(char *buf, size_t cb);

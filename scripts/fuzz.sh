@@ -12,7 +12,7 @@ CXX=clang++ cmake -S "$root/fuzz" -B "$out" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/
 cmake --build "$out" -j2 >/dev/null
 
 status=0
-for name in server_part last_part device_name compose; do
+for name in server_part last_part device_name compose computer_name; do
     mkdir -p "$out/corpus/$name"
     if "$out/fuzz_$name" -max_total_time="$SECONDS_EACH" -max_len=70000 -print_final_stats=1 \
         -artifact_prefix="$out/crash-$name-" "$out/corpus/$name" "$root/fuzz/corpus/$name" \

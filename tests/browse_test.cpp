@@ -308,7 +308,7 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         Command(IDM_SHOW_REMOTE);
         std::string top;
         if (held) { // the window goes on meanwhile, the browse's servers listed
-            EXPECT_TRUE(DirectoryLookupRunning());
+            EXPECT_TRUE(LookupsRunning());
             EXPECT_EQ(c.browse.empty() ? Names{"\\\\OLD"} : Names{"\\\\" + c.browse[0]},
                       Names{Entries(g_hwndRemoteServers).at(0)});
             PostMessageA(hwnd, WM_TIMER, TIMER_CLOCK, 0);

@@ -41,7 +41,7 @@ void DrainMessages()
 bool AwaitDirectory()
 {
     DWORD start = GetTickCount();
-    while (DirectoryLookupRunning()) {
+    while (LookupsRunning()) {
         if (GetTickCount() - start > 20000)
             return false;
         MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_ALLINPUT);

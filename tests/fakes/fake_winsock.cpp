@@ -15,8 +15,16 @@ Winsock &winsock()
 
 namespace {
 
+thread_local bool t_network; // this thread started the sockets for the network lookup
+
 int WSAAPI FakeWSAStartup(WORD version, LPWSADATA data)
 {
+    if (version == MAKEWORD(2, 2)) { // the network lookup's, on its worker
+        t_network = true;
+        InterlockedIncrement(&fake::network().startups);
+        memset(data, 0, sizeof *data);
+        return 0;
+    }
     fake::Winsock &w = fake::winsock();
     w.versions.push_back(version);
     fake::Events().push_back("WSAStartup");
@@ -30,6 +38,8 @@ int WSAAPI FakeWSAStartup(WORD version, LPWSADATA data)
 
 int WSAAPI FakeWSACleanup()
 {
+    if (t_network)
+        return InterlockedDecrement(&fake::network().startups), 0;
     ++fake::winsock().cleanups;
     fake::Events().push_back("WSACleanup");
     return 0;

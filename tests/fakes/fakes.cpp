@@ -18,6 +18,7 @@ void ResetAll()
     winsock() = Winsock();
     shell() = Shell();
     directory() = Directory();
+    network() = Network();
     ResetSpooler();
 }
 

@@ -159,6 +159,33 @@ struct Directory {
 };
 Directory &directory();
 
+// --- iphlpapi, ws2_32's datagrams and winhttp: the local network ------------
+// One interface that multicasts, 10.0.0.1, when up. Each datagram sent that
+// holds an answer's trigger (the Probe's action, or a Resolve's endpoint)
+// brings the answer back from its host; once none waits, select fails, and
+// the lookup ends. Each page is fetched by "host:port/path".
+struct Network {
+    bool up = false;
+    struct Answer {
+        std::string from, trigger, text;
+    };
+    std::vector<Answer> answers;
+    struct Page {
+        std::string body;
+        DWORD status = 200;
+        HANDLE gate = NULL;                   // set: the answer comes once it is signalled
+    };
+    std::map<std::string, Page> pages;
+    std::vector<std::string> sent;            // each datagram sent
+    std::vector<std::string> fetched;         // each request's "host:port/path"
+    std::vector<std::string> bodies;          // and its body
+    std::map<DWORD, DWORD> options;           // the last request's options
+    DWORD access = 0;                         // WinHttpOpen's access type
+    long sockets = 0, handles = 0;            // open
+    long startups = 0;                        // WSAStartup less WSACleanup, on the worker
+};
+Network &network();
+
 } // namespace fake
 
 #endif

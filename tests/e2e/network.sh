@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# End-to-end test of the remote panel's WS-Discovery lookup of the local
+# network: Debian's wsdd2 as a workgroup's member and, where Debian has it,
+# wsdd as a domain's, and tests/e2e/responder.py playing hostile devices. Each
+# host has network and UTS namespaces of its own, its eth0 in a bridge of the
+# client's namespace, all on one subnet; no namespace of the test has a link or
+# a route out of it.
+set -euo pipefail
+BUILD=$(cd "${1:-build}" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+dir="$BUILD/network"
+wsd="$BUILD/wsd" # the daemons' packages, unpacked, kept for later runs
+net=10.203.0 net6=fd03:203:: # .1 the client, .11 wsdd2, .12 wsdd, .20 and .21 the responder
+
+if [ -z "${ZELVANE_NETWORK_NS:-}" ]; then
+    # Installed, either package would start a service that announces this
+    # machine on the real network: the daemons are only unpacked, and run in
+    # the test's namespaces alone.
+    fetch() {
+        [ -d "$wsd/$1" ] && return
+        local tmp
+        tmp=$(mktemp -d)
+        # As root, apt downloads as its user _apt, into a folder it can write.
+        [ "$(id -u)" -ne 0 ] || chown _apt "$tmp" 2>/dev/null || true
+        (cd "$tmp" && apt-get download -qq "$1") || { echo "FAIL - apt-get download $1"; rm -rf "$tmp"; exit 1; }
+        rm -rf "$wsd/$1.part"
+        dpkg -x "$tmp"/*.deb "$wsd/$1.part" && mv "$wsd/$1.part" "$wsd/$1"
+        rm -rf "$tmp"
+    }
+    mkdir -p "$wsd"
+    fetch wsdd2
+    # Debian 13 has no wsdd.
+    if apt-cache policy wsdd 2>/dev/null | grep -q 'Candidate: [0-9]'; then fetch wsdd; fi
+    export ZELVANE_NETWORK_NS=1
+    unset ZELVANE_ON_XVFB # a display of its own, inside the namespace
+    rm -rf "$dir"
+    mkdir -p "$dir/ns"
+    # A PID namespace too, so that the daemons end with the test, however it ends.
+    ns=(unshare -unmp --fork --kill-child --mount-proc)
+    [ "$(id -u)" -eq 0 ] || ns+=(-r)
+    exec "${ns[@]}" "$0" "$@"
+fi
+
+inside() { local h=$1; shift; nsenter --net="$dir/ns/$h" "$@"; }
+if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
+    # Nothing here may touch a network but the test's own, new one.
+    [ "$(ip -o link show | wc -l)" -eq 1 ] || { echo "FAIL - a new network namespace holds only lo"; exit 1; }
+    hostname zelvanehost
+    ip link set lo up
+    # Multicast floods the bridge: no snooping whose membership could lag.
+    ip link add br0 type bridge mcast_snooping 0
+    echo 0 >/proc/sys/net/ipv6/conf/br0/accept_dad # addresses usable at once
+    ip addr add $net.1/24 dev br0
+    ip addr add ${net6}1/64 dev br0 nodad
+    ip link set br0 up
+    # wsdd2 skips an interface named veth*: each host's is eth0.
+    host() {
+        touch "$dir/ns/$1"
+        unshare --net="$dir/ns/$1" true
+        ip link add "$1" type veth peer name eth0 netns "$dir/ns/$1"
+        ip link set "$1" master br0 up
+        inside "$1" sh -c 'echo 0 >/proc/sys/net/ipv6/conf/eth0/accept_dad'
+        inside "$1" ip link set lo up
+        inside "$1" ip addr add "$net.$2/24" dev eth0
+        inside "$1" ip addr add "$net6$2/64" dev eth0 nodad
+        [ -z "${3:-}" ] || inside "$1" ip addr add "$net.$3/24" dev eth0
+        inside "$1" ip link set eth0 up
+    }
+    host printsrv1 11
+    host labpc 12
+    host responder 20 21
+fi
+. "$root/scripts/wine-env.sh" "$BUILD"
+zelvane_xvfb "$0" "$@"
+
+ip -o addr show dev br0 | grep -q " $net.1/" || { echo "FAIL - the test's namespace has its bridge"; exit 1; }
+# Runs a command as host $1, under its name.
+as() { local h=$1; shift; inside "$h" unshare -u sh -c 'hostname "$0" && exec "$@"' "$h" "$@"; }
+as printsrv1 "$wsd/wsdd2/usr/sbin/wsdd2" -w -W -G OFFICE >"$dir/wsdd2.log" 2>&1 &
+names=(PRINTSRV1 'ДРУК-СЕРВЕР')
+if [ -d "$wsd/wsdd" ]; then
+    as labpc python3 "$wsd/wsdd/usr/sbin/wsdd" -s -v -d corp.example >"$dir/wsdd.log" 2>&1 &
+    names+=(labpc)
+fi
+as responder python3 "$here/responder.py" $net.20 $net.21 "$dir/held" >"$dir/responder.log" 2>&1 &
+
+export WINEPREFIX="$BUILD/wineprefix-network"
+zelvane_prefix fresh
+zelvane_wine_up
+trap zelvane_wine_down EXIT
+zelvane_managed N
+
+# Each host is up once it has joined the discovery group and listens for the Get.
+up() { inside "$1" ip maddr show dev eth0 | grep -q 239.255.255.250 && inside "$1" ss -Hltn "sport = :$2" | grep -q .; }
+for _ in $(seq 1 100); do
+    up printsrv1 3702 && up responder 5357 && { [ ! -d "$wsd/wsdd" ] || up labpc 5357; } && break
+    sleep 0.1
+done
+up printsrv1 3702 && up responder 5357 && { [ ! -d "$wsd/wsdd" ] || up labpc 5357; } ||
+    { echo "FAIL - the hosts answer within 10 s"; tail -n 20 "$dir"/*.log; exit 1; }
+
+export LC_ALL=C.UTF-8
+status=0
+wine "$BUILD/tests/e2e_driver.exe" --network "$(winepath -w "$BUILD/zelvane.exe")" "$(winepath -w "$dir/held")" \
+    "${names[@]}" </dev/null || status=1
+# What the responder saw of the lookup.
+said() { grep -q "^$1" "$dir/responder.log"; }
+fail() { echo "FAIL - $1"; status=1; }
+if said 'fetched forbidden' && said 'fetched laughs'; then
+    echo "ok - the documents of BAD*NAME and of the nested entities were fetched"
+else fail "the documents of BAD*NAME and of the nested entities were fetched"; fi
+if ! said 'fetched foreign'; then echo "ok - the device whose XAddrs name another address is never fetched"
+else fail "the device whose XAddrs name another address is never fetched"; fi
+if ! said refused; then echo "ok - every Get is addressed to its device"; else fail "every Get is addressed to its device"; fi
+[ $status -eq 0 ] || tail -n 40 "$dir"/*.log
+exit $status

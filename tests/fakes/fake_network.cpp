@@ -1,0 +1,216 @@
+// iphlpapi, ws2_32's datagrams and winhttp: a local network whose hosts
+// answer as a test scripts them. The lookup's threads call these, so every
+// record is kept under one lock.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <iphlpapi.h>
+#include <winhttp.h>
+
+#include "fakes/fakes.h"
+
+#include <deque>
+#include <string.h>
+
+namespace fake {
+Network &network()
+{
+    static Network n;
+    return n;
+}
+} // namespace fake
+
+namespace {
+
+SRWLOCK g_lock = SRWLOCK_INIT;
+struct Locked {
+    Locked() { AcquireSRWLockExclusive(&g_lock); }
+    ~Locked() { ReleaseSRWLockExclusive(&g_lock); }
+};
+std::deque<fake::Network::Answer> g_queue; // answers on their way
+
+std::string Narrow(const WCHAR *w, int cch = -1)
+{
+    char buf[2048];
+    int n = WideCharToMultiByte(CP_UTF8, 0, w, cch, buf, sizeof buf, NULL, NULL);
+    return std::string(buf, n > 0 && cch < 0 ? n - 1 : n > 0 ? n : 0);
+}
+
+} // namespace
+
+extern "C" ULONG WINAPI GetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES all, PULONG cb)
+{
+    struct Layout {
+        IP_ADAPTER_ADDRESSES adapter;
+        IP_ADAPTER_UNICAST_ADDRESS unicast;
+        SOCKADDR_IN address;
+    };
+    if (!fake::network().up)
+        return ERROR_NO_DATA;
+    if (*cb < sizeof(Layout))
+        return *cb = sizeof(Layout), ERROR_BUFFER_OVERFLOW;
+    Layout *l = (Layout *)all;
+    memset(l, 0, sizeof *l);
+    l->adapter.OperStatus = IfOperStatusUp;
+    l->adapter.IfType = IF_TYPE_ETHERNET_CSMACD;
+    l->adapter.FirstUnicastAddress = &l->unicast;
+    l->unicast.Address.lpSockaddr = (SOCKADDR *)&l->address;
+    l->address.sin_family = AF_INET;
+    l->address.sin_addr.s_addr = htonl(0x0A000001);
+    return NO_ERROR;
+}
+
+namespace {
+
+SOCKET WSAAPI FakeSocket(int, int, int)
+{
+    Locked lock;
+    return ++fake::network().sockets, (SOCKET)(0x1000 + fake::network().sockets);
+}
+int WSAAPI FakeBind(SOCKET, const sockaddr *, int) { return 0; }
+int WSAAPI FakeSetsockopt(SOCKET, int, int, const char *, int) { return 0; }
+int WSAAPI FakeClosesocket(SOCKET)
+{
+    Locked lock;
+    return --fake::network().sockets, 0;
+}
+
+int WSAAPI FakeSendto(SOCKET, const char *buf, int len, int, const sockaddr *, int)
+{
+    Locked lock;
+    std::string text(buf, len);
+    fake::network().sent.push_back(text);
+    for (const fake::Network::Answer &a : fake::network().answers)
+        if (text.find(a.trigger) != std::string::npos)
+            g_queue.push_back(a);
+    return len;
+}
+
+// Ready while an answer waits; once none does, the network has said all.
+int WSAAPI FakeSelect(int, fd_set *read, fd_set *, fd_set *, const timeval *)
+{
+    Locked lock;
+    if (g_queue.empty())
+        return WSASetLastError(WSAENETDOWN), SOCKET_ERROR;
+    read->fd_count = 1; // the first socket, IPv4's
+    return 1;
+}
+
+int WSAAPI FakeRecvfrom(SOCKET, char *buf, int len, int, sockaddr *from, int *cbFrom)
+{
+    Locked lock;
+    if (g_queue.empty())
+        return WSASetLastError(WSAEWOULDBLOCK), SOCKET_ERROR;
+    fake::Network::Answer a = g_queue.front();
+    g_queue.pop_front();
+    SOCKADDR_IN *in = (SOCKADDR_IN *)from;
+    memset(in, 0, sizeof *in);
+    in->sin_family = AF_INET;
+    inet_pton(AF_INET, a.from.c_str(), &in->sin_addr);
+    *cbFrom = sizeof *in;
+    if ((int)a.text.size() > len)
+        return WSASetLastError(WSAEMSGSIZE), SOCKET_ERROR;
+    memcpy(buf, a.text.data(), a.text.size());
+    return (int)a.text.size();
+}
+
+} // namespace
+
+extern "C" {
+decltype(&FakeSocket) __imp_socket = FakeSocket;
+decltype(&FakeBind) __imp_bind = FakeBind;
+decltype(&FakeSetsockopt) __imp_setsockopt = FakeSetsockopt;
+decltype(&FakeClosesocket) __imp_closesocket = FakeClosesocket;
+decltype(&FakeSendto) __imp_sendto = FakeSendto;
+decltype(&FakeSelect) __imp_select = FakeSelect;
+decltype(&FakeRecvfrom) __imp_recvfrom = FakeRecvfrom;
+}
+
+// WinHTTP: a handle is its request's "host:port/path" as it grows.
+namespace {
+struct Handle {
+    std::string url;
+    size_t read = 0;
+};
+HINTERNET Open(const std::string &url)
+{
+    Locked lock;
+    ++fake::network().handles;
+    return new Handle{url};
+}
+Handle *Of(HINTERNET h) { return (Handle *)h; }
+} // namespace
+
+extern "C" {
+HINTERNET WINAPI WinHttpOpen(LPCWSTR, DWORD access, LPCWSTR, LPCWSTR, DWORD)
+{
+    fake::network().access = access;
+    return Open("");
+}
+BOOL WINAPI WinHttpSetTimeouts(HINTERNET, int, int, int, int) { return TRUE; }
+HINTERNET WINAPI WinHttpConnect(HINTERNET, LPCWSTR host, INTERNET_PORT port, DWORD)
+{
+    return Open(Narrow(host) + ":" + std::to_string(port));
+}
+HINTERNET WINAPI WinHttpOpenRequest(HINTERNET connect, LPCWSTR, LPCWSTR path, LPCWSTR, LPCWSTR, LPCWSTR *, DWORD)
+{
+    return Open(Of(connect)->url + Narrow(path));
+}
+BOOL WINAPI WinHttpSetOption(HINTERNET, DWORD option, LPVOID value, DWORD)
+{
+    Locked lock;
+    fake::network().options[option] = *(DWORD *)value;
+    return TRUE;
+}
+BOOL WINAPI WinHttpSendRequest(HINTERNET h, LPCWSTR, DWORD, LPVOID body, DWORD cb, DWORD, DWORD_PTR)
+{
+    Locked lock;
+    fake::network().fetched.push_back(Of(h)->url);
+    fake::network().bodies.push_back(std::string((const char *)body, cb));
+    return TRUE;
+}
+BOOL WINAPI WinHttpReceiveResponse(HINTERNET h, LPVOID)
+{
+    HANDLE gate = NULL;
+    {
+        Locked lock;
+        auto page = fake::network().pages.find(Of(h)->url);
+        if (page == fake::network().pages.end())
+            return SetLastError(ERROR_WINHTTP_CANNOT_CONNECT), FALSE;
+        gate = page->second.gate;
+    }
+    if (gate) // a host that takes the request and says nothing, for a while
+        WaitForSingleObject(gate, 30000);
+    return TRUE;
+}
+BOOL WINAPI WinHttpQueryHeaders(HINTERNET h, DWORD, LPCWSTR, LPVOID buf, LPDWORD, LPDWORD)
+{
+    Locked lock;
+    *(DWORD *)buf = fake::network().pages[Of(h)->url].status;
+    return TRUE;
+}
+// A page comes 4 KB at a time.
+BOOL WINAPI WinHttpReadData(HINTERNET h, LPVOID buf, DWORD cb, LPDWORD got)
+{
+    Locked lock;
+    const std::string &body = fake::network().pages[Of(h)->url].body;
+    size_t n = std::min<size_t>({cb, 4096, body.size() - Of(h)->read});
+    memcpy(buf, body.data() + Of(h)->read, n);
+    Of(h)->read += n;
+    *got = (DWORD)n;
+    return TRUE;
+}
+BOOL WINAPI WinHttpCloseHandle(HINTERNET h)
+{
+    Locked lock;
+    --fake::network().handles;
+    delete Of(h);
+    return TRUE;
+}
+// The platform's own.
+BOOL WINAPI WinHttpCrackUrl(LPCWSTR url, DWORD cch, DWORD flags, LPURL_COMPONENTS parts)
+{
+    static auto crack =
+        (decltype(&WinHttpCrackUrl))(void (*)(void))GetProcAddress(LoadLibraryA("winhttp.dll"), "WinHttpCrackUrl");
+    return crack(url, cch, flags, parts);
+}
+}

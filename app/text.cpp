@@ -156,7 +156,7 @@ size_t ComputerNameOf(const unsigned short *text, size_t cch)
                 return 0;
             ++n;
             cbUtf8 += 4;
-        } else if (c >= 0xDC00 && c < 0xE000) {
+        } else if ((c >= 0xDC00 && c < 0xE000) || c >= 0xFFFD) { // U+FFFD: bytes that were no text
             return 0;
         } else {
             cbUtf8 += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;

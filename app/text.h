@@ -51,8 +51,9 @@ size_t ServerPartOfDescription(const char *description, char *dst, size_t cb);
 // Workgroup:WG", "NAME\\NotJoined"), in UTF-16 units: the units before the
 // first slash or backslash. Returns their count, or 0 when no Windows
 // computer can have that name: empty, one of \ / : * ? " < > |, a control
-// character, half of a surrogate pair, or longer than a DNS label's 63
-// bytes in UTF-8. Such a name is dropped, never cut or changed.
+// character, half of a surrogate pair, U+FFFD (what a decoder makes of bytes
+// that are no text) or a noncharacter after it, or longer than a DNS label's
+// 63 bytes in UTF-8. Such a name is dropped, never cut or changed.
 size_t ComputerNameOf(const unsigned short *text, size_t cch);
 
 // "<id> - <document>", cut to fit cb bytes; a null document counts as empty.

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (size_t i = 0; i < n; ++i) {
         unsigned c = text[i];
         if (c < 0x20 || (c >= 0x7F && c < 0xA0) || (c < 0x80 && strchr(":*?\"<>|", (int)c)) ||
-            (c >= 0xDC00 && c < 0xE000))
+            (c >= 0xDC00 && c < 0xE000) || c >= 0xFFFD)
             __builtin_trap();
         if (c >= 0xD800 && c < 0xDC00) {
             if (i + 1 >= n || text[i + 1] < 0xDC00 || text[i + 1] >= 0xE000)

@@ -6,6 +6,7 @@
 #include "app/state.h"
 #include "browse/browse.h"
 
+#include <winhttp.h>
 #include <winldap.h>
 
 #include <algorithm>
@@ -231,7 +232,12 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
     std::vector<std::wstring> many, around;
     for (int i = 0; i < 2500; ++i)
         many.push_back(L"S" + std::to_wstring(10000 + i));
-    Names browsed, scrolled; // thirty browsed; the directory's thirty before them and ten after
+    Names browsed, scrolled, ofMany; // thirty browsed; the directory's thirty before them and ten after
+    for (int i = 10010; i < 10040; ++i)
+        ofMany.push_back("S" + std::to_string(i));
+    ofMany.push_back("S12400");
+    for (std::string &name : ofMany)
+        name = "\\\\" + name;
     for (int i = 10; i < 40; ++i) {
         browsed.push_back("B" + std::to_string(i));
         around.push_back(L"A" + std::to_wstring(i));
@@ -257,6 +263,9 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         const char *selected = "\\\\RS"; // held: selected after, or none
         int top = 0;                     // held: the list scrolled to this row meanwhile
         bool pageHeld = false;           // the second page comes once the first is in view
+        const char *wantTop = nullptr;   // the row at the top at the end; else, scrolled, the one before
+        bool reshow = false;             // page held: \\S10900 chosen and scrolled to, hidden and shown again
+        Names before = {"\\\\OLD"};      // the list of the last showing
     } cases[] = {
         {"browse and directory", {"RS"}, L"corp.example", {L"RS", L"ps2", L"PS2", L"rs", L"PS3"},
          {"\\\\ps2", "\\\\PS3", "\\\\RS"}},
@@ -278,6 +287,15 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
          Case::HeldShown, (size_t)-1, false, false, "\\\\OLD", nullptr},
         {"held, servers join a scrolled list", browsed, L"corp.example", around, scrolled, Case::HeldShown,
          (size_t)-1, false, false, "\\\\B12", "\\\\B12", 5},
+        {"held, the last showing's highlight found", {}, L"corp.example", {L"PS9", L"old"}, {"\\\\old", "\\\\PS9"},
+         Case::HeldShown, (size_t)-1, false, false, nullptr, "\\\\old"},
+        {"held, the choice twentieth of a first page of 1,000 stays on its row", {}, L"corp.example", many,
+         {"\\\\S10000"}, Case::HeldShown, (size_t)-1, false, false, "\\\\S10019", "\\\\S10019", 6, false, nullptr,
+         false, ofMany},
+        {"held, the choice joins on a later page far below", {}, L"corp.example", many, {"\\\\S10000"},
+         Case::HeldShown, (size_t)-1, false, false, "\\\\S12400", "\\\\S12400", 6, false, nullptr, false, ofMany},
+        {"shown again while a page is awaited", {}, L"corp.example", many, {"\\\\S10000"}, Case::Wine, (size_t)-1,
+         false, false, "\\\\RS", "\\\\S10900", 0, true, "\\\\S10000", true},
         {"bound", {"RS"}, L"corp.example", {L"PS9"}, {"\\\\PS9", "\\\\RS"}, Case::Bound},
         {"a failed second page", {}, L"corp.example", many, {"\\\\S10000"}, Case::Wine, 1},
         {"a failed first page", {}, L"corp.example", many, {"\\\\OLD"}, Case::Wine, 0},
@@ -302,14 +320,19 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
         fake::user().refuseLastNews = c.lostLast;
         fake::directory().pageGate = c.pageHeld ? CreateEventA(NULL, TRUE, FALSE, NULL) : NULL;
         SendMessageA(g_hwndRemoteServers, LB_RESETCONTENT, 0, 0);
-        SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM) "\\\\OLD");
+        for (const std::string &entry : c.before)
+            SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM)entry.c_str());
         SendMessageA(g_hwndRemotePrinters, LB_RESETCONTENT, 0, 0);
+        if (held && !c.chosen) { // highlighted in the last showing, its printers listed
+            SelectText(g_hwndRemoteServers, "\\\\OLD");
+            SelChange(IDC_REMOTE_SERVERS);
+        }
         Forget();
         Command(IDM_SHOW_REMOTE);
         std::string top;
         if (held) { // the window goes on meanwhile, the browse's servers listed
             EXPECT_TRUE(LookupsRunning());
-            EXPECT_EQ(c.browse.empty() ? Names{"\\\\OLD"} : Names{"\\\\" + c.browse[0]},
+            EXPECT_EQ(c.browse.empty() ? Names{c.before[0]} : Names{"\\\\" + c.browse[0]},
                       Names{Entries(g_hwndRemoteServers).at(0)});
             PostMessageA(hwnd, WM_TIMER, TIMER_CLOCK, 0);
             DrainMessages();
@@ -318,8 +341,10 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
             for (const fake::TextCall &t : fake::gdi().texts)
                 ticked |= t.x == 653, painted |= t.text == "Server's Name";
             EXPECT_TRUE(ticked && painted);
-            SelectText(g_hwndRemoteServers, c.chosen);
-            SelChange(IDC_REMOTE_SERVERS);
+            if (c.chosen) {
+                SelectText(g_hwndRemoteServers, c.chosen);
+                SelChange(IDC_REMOTE_SERVERS);
+            }
             SendMessageA(g_hwndRemoteServers, LB_SETTOPINDEX, c.top, 0);
             top = Entries(g_hwndRemoteServers).at(SendMessageA(g_hwndRemoteServers, LB_GETTOPINDEX, 0, 0));
             if (c.bind == Case::HeldHidden)
@@ -337,6 +362,15 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
             LRESULT probe = SendMessageA(g_hwndRemoteServers, LB_ADDSTRING, 0, (LPARAM) "\\\\0"); // in view
             EXPECT_TRUE(joined && GetUpdateRect(g_hwndRemoteServers, NULL, FALSE)) << "redraw is on";
             SendMessageA(g_hwndRemoteServers, LB_DELETESTRING, probe, 0);
+            if (c.reshow) { // the panel hidden and shown again: it opens at its first row, the choice kept
+                SelectText(g_hwndRemoteServers, c.selected);
+                SelChange(IDC_REMOTE_SERVERS);
+                SendMessageA(g_hwndRemoteServers, LB_SETTOPINDEX, 895, 0);
+                Command(IDM_SHOW_REMOTE);
+                Command(IDM_SHOW_REMOTE);
+                EXPECT_EQ(0, SendMessageA(g_hwndRemoteServers, LB_GETTOPINDEX, 0, 0));
+                fake::spooler().enumCalls.clear();
+            }
             SetEvent(fake::directory().pageGate);
             CloseHandle(fake::directory().pageGate);
         }
@@ -349,15 +383,17 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
             got.resize(1);
         }
         EXPECT_EQ(c.want, got);
-        if (held) { // the choice stays on its server, its printers as they were, the rows where they were
+        if (held || c.reshow) { // the choice stays on its server, its printers as they were, the rows where they were
             LRESULT sel = SendMessageA(g_hwndRemoteServers, LB_GETCURSEL, 0, 0);
             EXPECT_EQ(c.selected ? c.selected : "(none)", sel < 0 ? "(none)" : Entries(g_hwndRemoteServers).at(sel));
             EXPECT_EQ((Names{"Laser"}), Entries(g_hwndRemotePrinters));
             EXPECT_TRUE(fake::spooler().enumCalls.empty()) << "no second fill of the printers";
-            if (c.top > 0) { // a list that scrolls
-                EXPECT_EQ(top, Entries(g_hwndRemoteServers).at(SendMessageA(g_hwndRemoteServers, LB_GETTOPINDEX, 0, 0)));
+            if (c.top > 0 || c.wantTop) { // a list that scrolls
+                EXPECT_EQ(c.wantTop ? c.wantTop : top,
+                          Entries(g_hwndRemoteServers).at(SendMessageA(g_hwndRemoteServers, LB_GETTOPINDEX, 0, 0)));
             }
-            CloseHandle(fake::directory().bindGate);
+            if (held)
+                CloseHandle(fake::directory().bindGate);
         }
         std::vector<std::string> status = StatusTexts();
         EXPECT_EQ(c.failPage != (size_t)-1, std::count(status.begin(), status.end(), incomplete) == 1);
@@ -373,6 +409,127 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
     }
     // The window closed while the directory is silent: the lookup ends alone.
     HANDLE gate = fake::directory().bindGate = CreateEventA(NULL, TRUE, FALSE, NULL);
+    Command(IDM_SHOW_REMOTE);
+    DestroyWindow(hwnd);
+    hwnd = NULL;
+    SetEvent(gate);
+    ASSERT_TRUE(AwaitDirectory());
+    EXPECT_TRUE(fake::kernel().liveHeap.empty());
+    CloseHandle(gate);
+}
+
+// The computers of the local network, by WS-Discovery: each device that a
+// host names a computer is fetched from that host alone, and named by its
+// metadata unless the name is none that Windows allows.
+TEST_F(BrowseTest, RemoteServersFromTheNetwork)
+{
+    const std::string pub = "http://schemas.microsoft.com/windows/pub/2005/07";
+    auto answer = [](const std::string &kind, const std::string &epr, const std::string &types,
+                     const std::string &xaddrs) {
+        return "<?xml version=\"1.0\"?><s:Envelope xmlns:s=\"http://www.w3.org/2003/05/soap-envelope\" "
+               "xmlns:a=\"http://schemas.xmlsoap.org/ws/2004/08/addressing\" "
+               "xmlns:d=\"http://schemas.xmlsoap.org/ws/2005/04/discovery\" "
+               "xmlns:wsdp=\"http://schemas.xmlsoap.org/ws/2006/02/devprof\" "
+               "xmlns:pub=\"http://schemas.microsoft.com/windows/pub/2005/07\"><s:Header><a:Action>"
+               "http://schemas.xmlsoap.org/ws/2005/04/discovery/" + kind + "es</a:Action></s:Header><s:Body><d:" +
+               kind + "es><d:" + kind + "><a:EndpointReference><a:Address>" + epr +
+               "</a:Address></a:EndpointReference><d:Types>" + types + "</d:Types>" +
+               (xaddrs.empty() ? "" : "<d:XAddrs>" + xaddrs + "</d:XAddrs>") + "</d:" + kind + "></d:" + kind +
+               "es></s:Body></s:Envelope>";
+    };
+    auto metadata = [&](const std::string &computer, const std::string &ns, const std::string &around) {
+        std::string open, close;
+        for (char c : around)
+            open += std::string("<x") + c + ">", close = std::string("</x") + c + ">" + close;
+        return "<s:Envelope xmlns:s=\"http://www.w3.org/2003/05/soap-envelope\" xmlns:pub=\"" + ns +
+               "\"><s:Body><wsdp:Host xmlns:wsdp=\"http://schemas.xmlsoap.org/ws/2006/02/devprof\">" + open +
+               "<pub:Computer>" + computer + "</pub:Computer>" + close + "</wsdp:Host></s:Body></s:Envelope>";
+    };
+    struct Device {
+        std::string name; // pub:Computer's text, or a whole document beginning with "<"
+        enum { Direct, Resolved, Elsewhere, Silent, NotComputer, OtherPub } how = Direct;
+        std::string around = ""; // elements around pub:Computer, one a character
+    };
+    const std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE s [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+                               "\"&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;\">]><s>&c;</s>";
+    struct Case {
+        const char *what;
+        std::vector<Device> devices; // from 10.0.0.2 on
+        Names browse, want;
+        bool lostLast = false;
+    } cases[] = {
+        {"both separators, joined or not", {{"PRINTSRV1/Workgroup:OFFICE"}, {"labpc\\Domain:corp.example"},
+                                            {"NEWPC\\NotJoined"}, {"Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba/Workgroup:X"}},
+         {}, {"\\\\Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba", "\\\\labpc", "\\\\NEWPC", "\\\\PRINTSRV1"}},
+        {"resolved, once each across sources", {{"PRINTSRV1/Workgroup:OFFICE", Device::Resolved},
+                                                {"printsrv1/Workgroup:OFFICE"}, {"RS\\NotJoined"}},
+         {"RS"}, {"\\\\printsrv1", "\\\\RS"}, true},
+        {"hostile", {{laughs}, {std::string(70000, ' ') + metadata("BIG", pub, "")}, {"DEEP", Device::Direct,
+                     "abcdefghijklmnopq"}, {"OTHER", Device::OtherPub}, {metadata("OTHERNS", "urn:other", "")},
+                     {"NOTPC", Device::NotComputer},
+                     {"AWAY", Device::Elsewhere}, {"A:B"}, {"A*B"}, {"A?B"}, {"A&quot;B"}, {"A&lt;B"}, {"A&gt;B"},
+                     {"A|B"}, {"A\tB"}, {"A\xc2\x85" "B"}, {std::string(64, 'x')}, {std::string(63, 'y') + "/W"},
+                     {"BAD\xff\xfe"}, {"/Workgroup:X"}, {"NEAR", Device::Direct, "abcdefghi"}},
+         {}, {"\\\\NEAR", "\\\\" + std::string(63, 'y')}},
+        {"a silent host holds no other", {{"QUIET/W", Device::Silent}, {"LOUD/W"}}, {}, {"\\\\LOUD", "\\\\QUIET"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        fake::network() = fake::Network();
+        fake::network().up = true;
+        fake::user().refuseLastNews = c.lostLast;
+        HANDLE gate = CreateEventA(NULL, TRUE, FALSE, NULL);
+        for (size_t i = 0; i < c.devices.size(); ++i) {
+            const Device &d = c.devices[i];
+            std::string ip = "10.0.0." + std::to_string(i + 2), epr = "urn:uuid:d-" + std::to_string(i);
+            std::string url = (d.how == Device::Elsewhere ? "10.0.0.99" : ip) + ":5357/" + std::to_string(i);
+            std::string types = d.how == Device::NotComputer ? "wsdp:Device" : "wsdp:Device pub:Computer";
+            std::string text = answer("ProbeMatch", epr, types, d.how == Device::Resolved ? "" : "http://" + url);
+            if (d.how == Device::OtherPub) // pub's prefix bound to another namespace
+                text.replace(text.find(pub), pub.size(), "urn:other");
+            fake::network().answers.push_back({ip, "/Probe<", text});
+            if (d.how == Device::Resolved)
+                fake::network().answers.push_back({ip, epr + "<", answer("ResolveMatch", epr, types, "http://" + url)});
+            fake::Network::Page &page = fake::network().pages[url];
+            page.body = d.name[0] == '<' || d.name[0] == ' ' ? d.name : metadata(d.name, pub, d.around);
+            page.gate = d.how == Device::Silent ? gate : NULL;
+        }
+        fake::spooler().answers[16].clear();
+        for (const std::string &server : c.browse)
+            fake::spooler().answers[16].push_back(Browsed("\\\\" + server + "\\P,drv,c"));
+        SendMessageA(g_hwndRemoteServers, LB_RESETCONTENT, 0, 0);
+        Command(IDM_SHOW_REMOTE);
+        bool silent = c.devices.back().how == Device::Silent || c.devices[0].how == Device::Silent;
+        if (silent) { // the others are listed while the silent host holds its own
+            bool listed = false;
+            for (DWORD start = GetTickCount(); !listed && GetTickCount() - start < 20000;) {
+                MsgWaitForMultipleObjects(0, NULL, FALSE, 20, QS_ALLINPUT);
+                DrainMessages();
+                listed = Entries(g_hwndRemoteServers) == Names{"\\\\LOUD"};
+            }
+            EXPECT_TRUE(listed && LookupsRunning());
+            SetEvent(gate);
+        }
+        ASSERT_TRUE(AwaitDirectory());
+        if (c.lostLast) // taken at the clock's tick all the same
+            SendMessageA(hwnd, WM_TIMER, TIMER_CLOCK, 0);
+        EXPECT_EQ(c.want, Entries(g_hwndRemoteServers));
+        EXPECT_FALSE(RemoteFillOpen());
+        const fake::Network &n = fake::network();
+        for (const std::string &url : n.fetched) // from the host that answered alone, by plain HTTP, asked for nothing more
+            EXPECT_EQ(std::string::npos, url.find("10.0.0.99"));
+        EXPECT_EQ(std::count_if(n.sent.begin(), n.sent.end(), [](const std::string &t) { return t.find("/Resolve<") != std::string::npos; }),
+                  std::count_if(c.devices.begin(), c.devices.end(), [](const Device &d) { return d.how == Device::Resolved; }));
+        EXPECT_EQ((DWORD)WINHTTP_ACCESS_TYPE_NO_PROXY, n.access);
+        EXPECT_EQ((DWORD)WINHTTP_OPTION_REDIRECT_POLICY_NEVER, n.options.at(WINHTTP_OPTION_REDIRECT_POLICY));
+        EXPECT_EQ((DWORD)WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH, n.options.at(WINHTTP_OPTION_AUTOLOGON_POLICY));
+        EXPECT_EQ(0, n.sockets + n.handles + n.startups) << "sockets, handles and the sockets layer given back";
+        EXPECT_TRUE(fake::kernel().liveHeap.empty());
+        CloseHandle(gate);
+        Command(IDM_SHOW_REMOTE);
+    }
+    // The window closed while a host is silent: the lookup ends alone.
+    HANDLE gate = fake::network().pages.begin()->second.gate = CreateEventA(NULL, TRUE, FALSE, NULL);
     Command(IDM_SHOW_REMOTE);
     DestroyWindow(hwnd);
     hwnd = NULL;

@@ -124,6 +124,8 @@ bool HashOf(ServerFill *fill, const WCHAR *key, DWORD *hash)
 // Doubles the slots and places every key again.
 bool GrowSlots(ServerFill *fill)
 {
+    if (fill->cSlots > MAXDWORD / 2 / sizeof(ServerSlot))
+        return false; // no count of slots that large, nor their size
     DWORD cSlots = fill->cSlots ? 2 * fill->cSlots : 256;
     ServerSlot *slots = (ServerSlot *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, cSlots * sizeof *slots);
     if (!slots)

@@ -7,6 +7,16 @@
 
 namespace {
 
+// The list box's own searches and reads, which a fill makes only out of memory.
+LONG g_listReads;
+WNDPROC g_listProc;
+LRESULT CALLBACK CountingList(HWND list, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == LB_GETTEXT || msg == LB_GETTEXTLEN || msg == LB_FINDSTRING || msg == LB_FINDSTRINGEXACT)
+        ++g_listReads;
+    return CallWindowProcA(g_listProc, list, msg, wParam, lParam);
+}
+
 class ServersTest : public MainWindowTest {
   protected:
     // Fills the local server list anew from these records.
@@ -16,9 +26,13 @@ class ServersTest : public MainWindowTest {
         fake::spooler().enumCalls.clear();
         fake::winsock() = fake::Winsock{0, 0, {}, 0, fake::winsock().hostName};
         SendMessageA(g_hwndLocalServers, LB_RESETCONTENT, 0, 0);
+        g_listReads = 0;
         EXPECT_EQ(1, FillLocalServerList(hwnd, g_hwndLocalServers));
+        readsInFill = g_listReads;
         return Entries(g_hwndLocalServers);
     }
+
+    LONG readsInFill = 0; // by the last Fill, of a list made to count them
 
     static fake::Printer On(const char *server) { return {std::string(server), "P", "S"}; }
     static fake::Printer Local() { return {std::nullopt, "P", "S"}; }
@@ -88,11 +102,17 @@ TEST_F(ServersTest, SortedAndEachServerOnce)
         {"\\\\ alone only into an empty list", {On("\\\\PS1"), On("\\\\")}, {"\\\\PS1"}, 0},
     };
     SendMessageA(g_hwndLocalServers, LB_SETLOCALE, MAKELCID(MAKELANGID(LANG_TURKISH, SUBLANG_DEFAULT), SORT_DEFAULT), 0);
+    g_listProc = (WNDPROC)SetWindowLongPtrA(g_hwndLocalServers, GWLP_WNDPROC, (LONG_PTR)CountingList);
     for (bool memory : {true, false})
         for (const Row &r : rows) {
             SCOPED_TRACE(std::string(r.what) + (memory ? "" : ", out of memory"));
             fake::kernel().failHeapAllocAt = memory ? 0 : fake::kernel().heapAllocs + 1;
+            long allocs = fake::kernel().heapAllocs;
             Names got = Fill(r.records);
+            if (memory) { // the work: no search of the list, and a block of each kind (keys, slots, classes) once
+                EXPECT_EQ(0, readsInFill);
+                EXPECT_LE(fake::kernel().heapAllocs - allocs, 3);
+            }
             if (r.want.empty())
                 EXPECT_EQ(r.count, got.size());
             else

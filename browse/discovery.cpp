@@ -650,7 +650,7 @@ void Fetch(Discovery *d, const Match *m, const SOCKADDR_STORAGE *from)
         if (!d->session && (d->session = WinHttpOpen(L"Zelvane", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
                                                      WINHTTP_NO_PROXY_BYPASS, 0)) != NULL)
             WinHttpSetTimeouts(d->session, (int)kStepMs, (int)kStepMs, (int)kStepMs, (int)kStepMs);
-        HANDLE thread = d->session ? CreateThread(NULL, 65536, FetchThread, h, STACK_SIZE_PARAM_IS_A_RESERVATION, NULL)
+        HANDLE thread = d->session ? CreateThread(NULL, 262144, FetchThread, h, STACK_SIZE_PARAM_IS_A_RESERVATION, NULL)
                                    : NULL;
         if (thread) {
             d->threads[d->cThreads++] = thread;

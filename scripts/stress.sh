@@ -21,8 +21,8 @@ rm -rf "$out"
 mkdir -p "$out"
 
 if [ "$kind" = e2e ]; then
-    what="the end-to-end tests, the directory's included (beside $(nproc) CPU-bound loops)"
-    both() { "$root/tests/e2e/e2e.sh" "$BUILD" && "$root/tests/e2e/directory.sh" "$BUILD"; }
+    what="the end-to-end tests, the directory's and the network's included (beside $(nproc) CPU-bound loops)"
+    both() { "$root/tests/e2e/e2e.sh" "$BUILD" && "$root/tests/e2e/directory.sh" "$BUILD" && "$root/tests/e2e/network.sh" "$BUILD"; }
     run=(both)
     loads=()
     for _ in $(seq 1 "$(nproc)"); do

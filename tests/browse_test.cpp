@@ -95,6 +95,19 @@ class BrowseTest : public MainWindowTest {
         return Entries(g_hwndLocalJobs);
     }
 
+    // The window closed while a lookup waits at gate: the lookup ends alone
+    // once the gate opens, and gives back what it took.
+    void CloseWhileHeld(HANDLE gate)
+    {
+        Command(IDM_SHOW_REMOTE);
+        DestroyWindow(hwnd);
+        hwnd = NULL;
+        SetEvent(gate);
+        EXPECT_TRUE(AwaitDirectory());
+        EXPECT_TRUE(fake::kernel().liveHeap.empty());
+        CloseHandle(gate);
+    }
+
     void ExpectAllGivenBack() const
     {
         EXPECT_EQ(fake::spooler().opens, fake::spooler().closes);
@@ -408,14 +421,7 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
             Command(IDM_SHOW_REMOTE);
     }
     // The window closed while the directory is silent: the lookup ends alone.
-    HANDLE gate = fake::directory().bindGate = CreateEventA(NULL, TRUE, FALSE, NULL);
-    Command(IDM_SHOW_REMOTE);
-    DestroyWindow(hwnd);
-    hwnd = NULL;
-    SetEvent(gate);
-    ASSERT_TRUE(AwaitDirectory());
-    EXPECT_TRUE(fake::kernel().liveHeap.empty());
-    CloseHandle(gate);
+    CloseWhileHeld(fake::directory().bindGate = CreateEventA(NULL, TRUE, FALSE, NULL));
 }
 
 // The computers of the local network, by WS-Discovery: each device that a
@@ -529,14 +535,7 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
         Command(IDM_SHOW_REMOTE);
     }
     // The window closed while a host is silent: the lookup ends alone.
-    HANDLE gate = fake::network().pages.begin()->second.gate = CreateEventA(NULL, TRUE, FALSE, NULL);
-    Command(IDM_SHOW_REMOTE);
-    DestroyWindow(hwnd);
-    hwnd = NULL;
-    SetEvent(gate);
-    ASSERT_TRUE(AwaitDirectory());
-    EXPECT_TRUE(fake::kernel().liveHeap.empty());
-    CloseHandle(gate);
+    CloseWhileHeld(fake::network().pages.begin()->second.gate = CreateEventA(NULL, TRUE, FALSE, NULL));
 }
 
 // --- the selected printer's path ---------------------------------------------

@@ -524,8 +524,16 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
         const fake::Network &n = fake::network();
         for (const std::string &url : n.fetched) // from the host that answered alone, by plain HTTP, asked for nothing more
             EXPECT_EQ(std::string::npos, url.find("10.0.0.99"));
-        EXPECT_EQ(std::count_if(n.sent.begin(), n.sent.end(), [](const std::string &t) { return t.find("/Resolve<") != std::string::npos; }),
-                  std::count_if(c.devices.begin(), c.devices.end(), [](const Device &d) { return d.how == Device::Resolved; }));
+        auto sent = [&](const char *action) {
+            return std::count_if(n.sent.begin(), n.sent.end(), [&](const std::string &t) { return t.find(action) != std::string::npos; });
+        };
+        auto devices = [&](auto pred) { return std::count_if(c.devices.begin(), c.devices.end(), pred); };
+        // Each message sent twice by IPv4 and by IPv6, each device resolved and each host fetched once,
+        // whatever comes again.
+        EXPECT_EQ(4, sent("/Probe<"));
+        EXPECT_EQ(4 * devices([](const Device &d) { return d.how == Device::Resolved; }), sent("/Resolve<"));
+        EXPECT_EQ(devices([](const Device &d) { return d.how <= Device::Silent && d.how != Device::Elsewhere; }),
+                  (long)n.fetched.size());
         EXPECT_EQ((DWORD)WINHTTP_ACCESS_TYPE_NO_PROXY, n.access);
         EXPECT_EQ((DWORD)WINHTTP_OPTION_REDIRECT_POLICY_NEVER, n.options.at(WINHTTP_OPTION_REDIRECT_POLICY));
         EXPECT_EQ((DWORD)WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH, n.options.at(WINHTTP_OPTION_AUTOLOGON_POLICY));

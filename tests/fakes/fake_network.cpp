@@ -41,8 +41,9 @@ extern "C" ULONG WINAPI GetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_AD
 {
     struct Layout {
         IP_ADAPTER_ADDRESSES adapter;
-        IP_ADAPTER_UNICAST_ADDRESS unicast;
+        IP_ADAPTER_UNICAST_ADDRESS unicast, unicast6;
         SOCKADDR_IN address;
+        SOCKADDR_IN6 address6;
     };
     if (!fake::network().up)
         return ERROR_NO_DATA;
@@ -56,6 +57,11 @@ extern "C" ULONG WINAPI GetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_AD
     l->unicast.Address.lpSockaddr = (SOCKADDR *)&l->address;
     l->address.sin_family = AF_INET;
     l->address.sin_addr.s_addr = htonl(0x0A000001);
+    l->adapter.Ipv6IfIndex = 1;
+    l->unicast.Next = &l->unicast6;
+    l->unicast6.Address.lpSockaddr = (SOCKADDR *)&l->address6;
+    l->address6.sin6_family = AF_INET6;
+    l->address6.sin6_addr.s6_addr[0] = 0xFE, l->address6.sin6_addr.s6_addr[1] = 0x80;
     return NO_ERROR;
 }
 
@@ -85,14 +91,21 @@ int WSAAPI FakeSendto(SOCKET, const char *buf, int len, int, const sockaddr *, i
     return len;
 }
 
-// Ready while an answer waits; once none does, the network has said all.
-int WSAAPI FakeSelect(int, fd_set *read, fd_set *, fd_set *, const timeval *)
+// Ready while an answer waits. Once none does, a wait until a message is
+// repeated (at most UDP_UPPER_DELAY) passes as it would; a longer one, for
+// answers alone, fails at once: the network has said all.
+int WSAAPI FakeSelect(int, fd_set *read, fd_set *, fd_set *, const timeval *wait)
 {
-    Locked lock;
-    if (g_queue.empty())
+    DWORD ms = (DWORD)(wait->tv_sec * 1000 + wait->tv_usec / 1000);
+    {
+        Locked lock;
+        if (!g_queue.empty())
+            return read->fd_count = 1, 1; // the first socket, IPv4's
+    }
+    if (ms > 500)
         return WSASetLastError(WSAENETDOWN), SOCKET_ERROR;
-    read->fd_count = 1; // the first socket, IPv4's
-    return 1;
+    Sleep(ms);
+    return 0;
 }
 
 int WSAAPI FakeRecvfrom(SOCKET, char *buf, int len, int, sockaddr *from, int *cbFrom)

@@ -350,8 +350,9 @@ void FindInterfaces(Interfaces *ifs)
             const SOCKADDR *sa = u->Address.lpSockaddr;
             if (sa && sa->sa_family == AF_INET && !v4 && ifs->c4 < kMaxInterfaces)
                 ifs->v4[ifs->c4++] = ((const SOCKADDR_IN *)sa)->sin_addr, v4 = true;
-            else if (sa && sa->sa_family == AF_INET6 && !v6 && a->Ipv6IfIndex && ifs->c6 < kMaxInterfaces)
-                ifs->v6[ifs->c6++] = a->Ipv6IfIndex, v6 = true;
+            else if (sa && sa->sa_family == AF_INET6 && !v6 && ifs->c6 < kMaxInterfaces && // Wine 8 gives no Ipv6IfIndex
+                     (ifs->v6[ifs->c6] = a->Ipv6IfIndex ? a->Ipv6IfIndex : a->IfIndex) != 0)
+                ++ifs->c6, v6 = true;
         }
     }
     HeapFree(GetProcessHeap(), 0, all);
@@ -549,8 +550,21 @@ bool PickAddress(const WCHAR *xaddrs, const SOCKADDR_STORAGE *from, Host *h)
             continue;
         const WCHAR *host = url.lpszHostName;
         int cch = (int)url.dwHostNameLength;
-        if (host[0] == L'[' && cch > 2 && host[cch - 1] == L']')
-            ++host, cch -= 2;
+        if (host[0] == L'[') { // an IPv6 literal, read here: Wine 8 ends it at its first colon
+            const WCHAR *close = wcschr(host, L']'), *digit = close ? close + 2 : NULL;
+            if (!close || close >= p)
+                continue;
+            cch = (int)(close - host) - 1;
+            ++host;
+            DWORD port = close[1] == L':' ? 0 : INTERNET_DEFAULT_HTTP_PORT;
+            for (; port <= 0xFFFF && digit < p && *digit >= L'0' && *digit <= L'9'; ++digit)
+                port = port * 10 + (DWORD)(*digit - L'0');
+            if (port > 0xFFFF || (close[1] == L':' && digit == close + 2))
+                continue;
+            url.nPort = (INTERNET_PORT)port;
+        }
+        if (cch <= 0 || cch > 45) // the longest address, its zone aside
+            continue;
         lstrcpynW(h->host, host, cch + 1);
         WCHAR literal[64];
         lstrcpynW(literal, h->host, 64);
@@ -562,6 +576,10 @@ bool PickAddress(const WCHAR *xaddrs, const SOCKADDR_STORAGE *from, Host *h)
                                                  : (void *)&((SOCKADDR_IN6 *)&named)->sin6_addr;
         if (InetPtonW(from->ss_family, literal, addr) != 1 || !SameAddress(&named, from))
             continue;
+        // A link-local address names no interface of its own: the answer's does.
+        const SOCKADDR_IN6 *from6 = (const SOCKADDR_IN6 *)from;
+        if (from->ss_family == AF_INET6 && from6->sin6_scope_id && !wcschr(h->host, L'%'))
+            _snwprintf(h->host + cch, 64 - cch, L"%%%lu", from6->sin6_scope_id);
         h->port = url.nPort;
         lstrcpynW(h->path, url.lpszUrlPath, (int)(p - url.lpszUrlPath) + 1);
         return true;

@@ -11,7 +11,7 @@ have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok ins
 for p in make cmake g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev \
          wine wine64 fonts-wine xvfb googletest imagemagick x11-utils cups cups-client cups-bsd \
          xauth clang libclang-rt-dev nsis osslsigncode openssl python3 python3-jsonschema python3-yaml git \
-         slapd ldap-utils iproute2 util-linux; do
+         slapd ldap-utils iproute2 util-linux hostname; do
     have "$p" || need+=("$p")
 done
 

@@ -8,6 +8,8 @@
 //   e2e_driver.exe --scale ZELVANE_EXE ARTIFACT_DIR  the window at the display's DPI
 //   e2e_driver.exe --directory ZELVANE_EXE listed|silent  the remote panel in a
 //                  domain whose directory answers (tests/e2e/directory.sh) or not
+//   e2e_driver.exe --network ZELVANE_EXE HELD_FILE NAME...  the remote panel on a
+//                  network of WS-Discovery hosts (tests/e2e/network.sh)
 //
 // FOREIGN_FILE, and some of the queues, have names outside the driver's code
 // page: it takes its arguments from the wide command line and calls the W
@@ -619,6 +621,62 @@ int DirectoryServers(const std::string &exe, bool answers)
     return g_failed ? 1 : 0;
 }
 
+// The remote panel on a network of WS-Discovery hosts: each of names listed
+// once, letter case aside, and nothing else at any time; then File > Exit
+// while a host that never answers its Get holds a connection (held exists).
+int NetworkServers(const std::string &exe, const std::string &held, const std::vector<std::string> &names)
+{
+    Zelvane z = Start(exe);
+    Check(z.main != NULL, "zelvane.exe shows its window" + (z.main ? std::string() : " (" + Whereabouts(z) + ")"));
+    if (!z.main)
+        return 1;
+    HWND servers = GetDlgItem(z.main, IDC_REMOTE_SERVERS);
+    auto same = [](const std::string &a, const std::string &b) {
+        std::wstring x = Wide(a), y = Wide(b);
+        return CompareStringOrdinal(x.c_str(), (int)x.size(), y.c_str(), (int)y.size(), TRUE) == CSTR_EQUAL;
+    };
+    std::vector<std::string> e, strangers;
+    auto count = [&](const std::string &name) {
+        return std::count_if(e.begin(), e.end(), [&](const std::string &s) { return same(s, "\\\\" + name); });
+    };
+    auto expected = [&](const std::string &s) {
+        return std::any_of(names.begin(), names.end(), [&](const std::string &n) { return same(s, "\\\\" + n); });
+    };
+    DWORD asked = GetTickCount();
+    PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
+    bool all = WaitFor(
+        [&] {
+            e = Entries(servers);
+            for (const std::string &s : e)
+                if (!expected(s) && std::find(strangers.begin(), strangers.end(), s) == strangers.end())
+                    strangers.push_back(s);
+            return std::all_of(names.begin(), names.end(), [&](const std::string &n) { return count(n) > 0; });
+        },
+        30000);
+    DWORD took = GetTickCount() - asked;
+    std::string listed, others;
+    for (const std::string &n : names) {
+        listed += " \\\\" + n + (count(n) == 1 ? "" : " (" + std::to_string(count(n)) + " times)");
+        all = all && count(n) == 1;
+    }
+    for (const std::string &s : strangers)
+        others += " " + s;
+    Check(all, "Show Remote Servers lists" + listed + " once each (the last after " + std::to_string(took) + " ms)");
+    Check(strangers.empty(), "nothing else is ever listed" + (others.empty() ? "" : ":" + others));
+    // The silent host's first connection, still open once the others are listed.
+    Check(GetFileAttributesW(Wide(held).c_str()) != INVALID_FILE_ATTRIBUTES,
+          "the host that never answers still holds a connection: it held back none of the others");
+    DWORD exiting = GetTickCount();
+    PostMessageW(z.main, WM_COMMAND, IDM_EXIT, 0);
+    bool ended = WaitForSingleObject(z.pi.hProcess, 2000) == WAIT_OBJECT_0;
+    DWORD closed = GetTickCount() - exiting;
+    DWORD code = ExitCode(z);
+    Check(ended && code == 0, "File > Exit ends it meanwhile within 2 s, exit code " + std::to_string(code) + " (" +
+                                  std::to_string(closed) + " ms)");
+    printf("%d passed, %d failed\n", g_passed, g_failed);
+    return g_failed ? 1 : 0;
+}
+
 int main()
 {
     const std::vector<std::string> argv = Arguments();
@@ -633,6 +691,8 @@ int main()
         return ScaledWindow(argv[2], argv[3]);
     if (argv.size() == 4 && argv[1] == "--directory")
         return DirectoryServers(argv[2], argv[3] == "listed");
+    if (argv.size() >= 5 && argv[1] == "--network")
+        return NetworkServers(argv[2], argv[3], std::vector<std::string>(argv.begin() + 4, argv.end()));
     if (argv.size() < 6) {
         fprintf(stderr, "usage: e2e_driver ZELVANE_EXE ARTIFACT_DIR HOST PRINT_FILE FOREIGN_FILE\n");
         return 2;

@@ -31,21 +31,23 @@ if [ -z "${ZELVANE_NETWORK_NS:-}" ]; then
     mkdir -p "$wsd"
     fetch wsdd2
     # Debian 13 has no wsdd.
-    if apt-cache policy wsdd 2>/dev/null | grep -q 'Candidate: [0-9]'; then fetch wsdd; fi
+    if apt-cache policy wsdd 2>/dev/null | grep 'Candidate: [0-9]' >/dev/null; then fetch wsdd; fi
     export ZELVANE_NETWORK_NS=1
     unset ZELVANE_ON_XVFB # a display of its own, inside the namespace
     rm -rf "$dir"
     mkdir -p "$dir/ns"
-    # A PID namespace too, so that the daemons end with the test, however it ends.
-    ns=(unshare -unmp --fork --kill-child --mount-proc)
-    [ "$(id -u)" -eq 0 ] || ns+=(-r)
-    exec "${ns[@]}" "$0" "$@"
+    if [ "$(id -u)" -eq 0 ]; then
+        exec unshare -unm "$0" "$@"
+    else
+        exec unshare -unmr "$0" "$@"
+    fi
 fi
 
 inside() { local h=$1; shift; nsenter --net="$dir/ns/$h" "$@"; }
 if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
     # Nothing here may touch a network but the test's own, new one.
-    [ "$(ip -o link show | wc -l)" -eq 1 ] || { echo "FAIL - a new network namespace holds only lo"; exit 1; }
+    [ -z "$(ip -o addr show scope global; ip route show default)" ] ||
+        { echo "FAIL - the test's new network namespace has no address and no route yet"; exit 1; }
     hostname zelvanehost
     ip link set lo up
     # Multicast floods the bridge: no snooping whose membership could lag.
@@ -59,12 +61,16 @@ if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
         touch "$dir/ns/$1"
         unshare --net="$dir/ns/$1" true
         ip link add "$1" type veth peer name eth0 netns "$dir/ns/$1"
+        echo 1 >"/proc/sys/net/ipv6/conf/$1/disable_ipv6" # a port of the bridge, with no address
         ip link set "$1" master br0 up
         inside "$1" sh -c 'echo 0 >/proc/sys/net/ipv6/conf/eth0/accept_dad'
         inside "$1" ip link set lo up
         inside "$1" ip addr add "$net.$2/24" dev eth0
         inside "$1" ip addr add "$net6$2/64" dev eth0 nodad
-        [ -z "${3:-}" ] || inside "$1" ip addr add "$net.$3/24" dev eth0
+        if [ -n "${3:-}" ]; then
+            inside "$1" ip addr add "$net.$3/24" dev eth0
+            inside "$1" ip addr add "$net6$3/64" dev eth0 nodad
+        fi
         inside "$1" ip link set eth0 up
     }
     host printsrv1 11
@@ -74,31 +80,38 @@ fi
 . "$root/scripts/wine-env.sh" "$BUILD"
 zelvane_xvfb "$0" "$@"
 
-ip -o addr show dev br0 | grep -q " $net.1/" || { echo "FAIL - the test's namespace has its bridge"; exit 1; }
-# Runs a command as host $1, under its name.
-as() { local h=$1; shift; inside "$h" unshare -u sh -c 'hostname "$0" && exec "$@"' "$h" "$@"; }
+ip -o addr show dev br0 | grep " $net.1/" >/dev/null || { echo "FAIL - the test's namespace has its bridge"; exit 1; }
+# Runs a command in the background as host $1, under its name.
+as() { exec nsenter --net="$dir/ns/$1" unshare -u sh -c 'hostname "$0" && exec "$@"' "$@"; }
 as printsrv1 "$wsd/wsdd2/usr/sbin/wsdd2" -w -W -G OFFICE >"$dir/wsdd2.log" 2>&1 &
-names=(PRINTSRV1 'ДРУК-СЕРВЕР')
+daemons=$!
+names=(printsrv1 'ДРУК-СЕРВЕР')
 if [ -d "$wsd/wsdd" ]; then
     as labpc python3 "$wsd/wsdd/usr/sbin/wsdd" -s -v -d corp.example >"$dir/wsdd.log" 2>&1 &
+    daemons+=" $!"
     names+=(labpc)
 fi
-as responder python3 "$here/responder.py" $net.20 $net.21 "$dir/held" >"$dir/responder.log" 2>&1 &
+as responder python3 "$here/responder.py" "$dir/held" $net.21 ${net6}21 >"$dir/responder.log" 2>&1 &
+daemons+=" $!"
+# Killed outright: their Bye would reach no one, and a wsdd told to end has
+# been seen to stay.
+trap 'kill -KILL $daemons 2>/dev/null; zelvane_wine_down' EXIT
 
 export WINEPREFIX="$BUILD/wineprefix-network"
 zelvane_prefix fresh
 zelvane_wine_up
-trap zelvane_wine_down EXIT
 zelvane_managed N
 
-# Each host is up once it has joined the discovery group and listens for the Get.
-up() { inside "$1" ip maddr show dev eth0 | grep -q 239.255.255.250 && inside "$1" ss -Hltn "sport = :$2" | grep -q .; }
-for _ in $(seq 1 100); do
-    up printsrv1 3702 && up responder 5357 && { [ ! -d "$wsd/wsdd" ] || up labpc 5357; } && break
-    sleep 0.1
-done
-up printsrv1 3702 && up responder 5357 && { [ ! -d "$wsd/wsdd" ] || up labpc 5357; } ||
-    { echo "FAIL - the hosts answer within 10 s"; tail -n 20 "$dir"/*.log; exit 1; }
+# Each host is up once it has joined the discovery groups and listens for the Get.
+up() {
+    local groups
+    groups=$(inside "$1" ip maddr show dev eth0)
+    [[ $groups == *" 239.255.255.250"* && $groups == *" ff02::c"* ]] &&
+        inside "$1" ss -Hltn "sport = :$2" | grep LISTEN >/dev/null
+}
+all_up() { up printsrv1 3702 && up responder 5357 && { [ ! -d "$wsd/wsdd" ] || up labpc 5357; }; }
+for _ in $(seq 1 100); do all_up && break; sleep 0.1; done
+all_up || { echo "FAIL - the hosts answer within 10 s"; tail -n 20 "$dir"/*.log; exit 1; }
 
 export LC_ALL=C.UTF-8
 status=0
@@ -107,11 +120,15 @@ wine "$BUILD/tests/e2e_driver.exe" --network "$(winepath -w "$BUILD/zelvane.exe"
 # What the responder saw of the lookup.
 said() { grep -q "^$1" "$dir/responder.log"; }
 fail() { echo "FAIL - $1"; status=1; }
+if said 'fetched good at 10\.' && said 'fetched good at .*:'; then
+    echo "ok - the good device's documents were fetched over IPv4 and IPv6"
+else fail "the good device's documents were fetched over IPv4 and IPv6"; fi
 if said 'fetched forbidden' && said 'fetched laughs'; then
     echo "ok - the documents of BAD*NAME and of the nested entities were fetched"
 else fail "the documents of BAD*NAME and of the nested entities were fetched"; fi
 if ! said 'fetched foreign'; then echo "ok - the device whose XAddrs name another address is never fetched"
 else fail "the device whose XAddrs name another address is never fetched"; fi
-if ! said refused; then echo "ok - every Get is addressed to its device"; else fail "every Get is addressed to its device"; fi
+if ! said refused; then echo "ok - every Get is addressed to its device"
+else fail "every Get is addressed to its device"; fi
 [ $status -eq 0 ] || tail -n 40 "$dir"/*.log
 exit $status

@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Several hostile WS-Discovery devices on one host, for tests/e2e/network.sh.
 
-    responder.py ADDRESS OTHER_ADDRESS HELD_FILE
+    responder.py HELD_FILE OTHER_IPV4 OTHER_IPV6
 
-Answers every Probe and Resolve over IPv4 from ADDRESS and serves each
-device's metadata on port 5357. One device's XAddrs name OTHER_ADDRESS, also
-this host's, so that a fetch there is seen. The silent device takes the
-connection and never answers; HELD_FILE exists while the first such connection
-is open. Prints one line per fetch.
+Answers every Probe and Resolve that reaches eth0, over IPv4 and IPv6, from
+the address the asker reaches, and serves each device's metadata on port 5357.
+Each device is two, one for each family, so that the lookup has to fetch over
+both. One device's XAddrs name this host's other address of the family, so
+that a fetch there is seen. The silent device takes the connection and never
+answers; HELD_FILE exists while the first such connection is open. Prints one
+line per fetch.
 """
 import http.server
 import os
@@ -17,7 +19,7 @@ import sys
 import threading
 import uuid
 
-ADDRESS, OTHER, HELD = sys.argv[1:4]
+HELD, OTHER = sys.argv[1], {socket.AF_INET: sys.argv[2], socket.AF_INET6: f'[{sys.argv[3]}]'}
 NS = ('xmlns:soap="http://www.w3.org/2003/05/soap-envelope" '
       'xmlns:wsa="http://schemas.xmlsoap.org/ws/2004/08/addressing" '
       'xmlns:wsd="http://schemas.xmlsoap.org/ws/2005/04/discovery" '
@@ -29,32 +31,19 @@ NS = ('xmlns:soap="http://www.w3.org/2003/05/soap-envelope" '
 LAUGHS = ('<!DOCTYPE soap:Envelope [<!ENTITY n "LAUGHS"><!ENTITY l0 "lol">' +
           ''.join(f'<!ENTITY l{i} "{f"&l{i - 1};" * 10}">' for i in range(1, 10)) + ']>')
 
-# name, where its XAddrs first come (probe, or resolve alone), their host, and
-# the pub:Computer text. The silent device answers first, so that a lookup
-# that waited for it would list nothing else until it gave up on it.
-DEVICES = [('silent', 'probe', ADDRESS, 'SILENT/Workgroup:OFFICE'),
-           ('good', 'resolve', ADDRESS, 'ДРУК-СЕРВЕР/Workgroup:OFFICE'),
-           ('forbidden', 'probe', ADDRESS, 'BAD*NAME/Workgroup:X'),
-           ('foreign', 'resolve', OTHER, 'ELSEWHERE/Workgroup:OFFICE'),
-           ('laughs', 'probe', ADDRESS, '&n;/Workgroup:X'),
-           ('samename', 'probe', ADDRESS, 'printsrv1/Workgroup:OFFICE')]
-URN = {d[0]: uuid.uuid5(uuid.NAMESPACE_DNS, d[0] + '.zelvane.test').urn for d in DEVICES}
+# Name, where its XAddrs first come (the ProbeMatch, or the ResolveMatch
+# alone), and the pub:Computer text. The silent device answers first, so that
+# a lookup that waited for it would list nothing else until it gave up on it.
+DEVICES = {'silent': ('probe', 'SILENT/Workgroup:OFFICE'),
+           'good': ('resolve', 'ДРУК-СЕРВЕР/Workgroup:OFFICE'),
+           'forbidden': ('probe', 'BAD*NAME/Workgroup:X'),
+           'foreign': ('resolve', 'ELSEWHERE/Workgroup:OFFICE'),
+           'laughs': ('probe', '&n;/Workgroup:X'),
+           'samename': ('probe', 'PRINTSRV1/Workgroup:OFFICE')}
 
 
-def envelope(action, relates, body, prolog=''):
-    return (f'<?xml version="1.0" encoding="utf-8"?>{prolog}<soap:Envelope {NS}><soap:Header>'
-            '<wsa:To>http://schemas.xmlsoap.org/ws/2004/08/addressing/role/anonymous</wsa:To>'
-            f'<wsa:Action>{action}</wsa:Action><wsa:MessageID>{uuid.uuid4().urn}</wsa:MessageID>'
-            f'<wsa:RelatesTo>{relates}</wsa:RelatesTo>'
-            '<wsd:AppSequence InstanceId="1" MessageNumber="1"/>'
-            f'</soap:Header><soap:Body>{body}</soap:Body></soap:Envelope>').encode()
-
-
-def match(kind, name, host, xaddrs):
-    where = f'<wsd:XAddrs>http://{host}:5357/{name}</wsd:XAddrs>' if xaddrs else ''
-    return (f'<wsd:{kind}Matches><wsd:{kind}Match><wsa:EndpointReference><wsa:Address>{URN[name]}'
-            '</wsa:Address></wsa:EndpointReference><wsd:Types>wsdp:Device pub:Computer</wsd:Types>'
-            f'{where}<wsd:MetadataVersion>1</wsd:MetadataVersion></wsd:{kind}Match></wsd:{kind}Matches>')
+def urn(name, family):
+    return uuid.uuid5(uuid.NAMESPACE_DNS, f'{name}.{int(family)}.zelvane.test').urn
 
 
 def field(text, tag):
@@ -62,52 +51,79 @@ def field(text, tag):
     return found.group(1) if found else ''
 
 
-def discovery():
-    sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+def envelope(action, relates, body, prolog=''):
+    return (f'<?xml version="1.0" encoding="utf-8"?>{prolog}<soap:Envelope {NS}><soap:Header>'
+            '<wsa:To>http://schemas.xmlsoap.org/ws/2004/08/addressing/role/anonymous</wsa:To>'
+            f'<wsa:Action>{action}</wsa:Action><wsa:MessageID>{uuid.uuid4().urn}</wsa:MessageID>'
+            f'<wsa:RelatesTo>{relates}</wsa:RelatesTo><wsd:AppSequence InstanceId="1" MessageNumber="1"/>'
+            f'</soap:Header><soap:Body>{body}</soap:Body></soap:Envelope>').encode()
+
+
+def match(kind, address, xaddrs):
+    return (f'<wsd:{kind}Matches><wsd:{kind}Match><wsa:EndpointReference><wsa:Address>{address}</wsa:Address>'
+            '</wsa:EndpointReference><wsd:Types>wsdp:Device pub:Computer</wsd:Types>' +
+            (f'<wsd:XAddrs>{xaddrs}</wsd:XAddrs>' if xaddrs else '') +
+            f'<wsd:MetadataVersion>1</wsd:MetadataVersion></wsd:{kind}Match></wsd:{kind}Matches>')
+
+
+def discovery(family, join):
+    sock = socket.socket(family, socket.SOCK_DGRAM)
     sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    if family == socket.AF_INET6:
+        sock.setsockopt(socket.IPPROTO_IPV6, socket.IPV6_V6ONLY, 1)
     sock.bind(('', 3702))
-    sock.setsockopt(socket.IPPROTO_IP, socket.IP_ADD_MEMBERSHIP,
-                    socket.inet_aton('239.255.255.250') + socket.inet_aton(ADDRESS))
-    out = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    out.bind((ADDRESS, 0))  # every answer from ADDRESS, whichever address its XAddrs name
+    if family == socket.AF_INET:
+        sock.setsockopt(socket.IPPROTO_IP, socket.IP_ADD_MEMBERSHIP, join)
+    else:
+        sock.setsockopt(socket.IPPROTO_IPV6, socket.IPV6_JOIN_GROUP, join)
     while True:
         data, sender = sock.recvfrom(65536)
         text = data.decode('utf-8', 'replace')
         asked, action = field(text, 'MessageID'), field(text, 'Action').rpartition('/')[2]
-        for name, first, host, _ in DEVICES:
+        out = socket.socket(family, socket.SOCK_DGRAM)
+        out.connect(sender)  # from the address that the asker reaches
+        me = out.getsockname()[0].partition('%')[0]
+        me = me if family == socket.AF_INET else f'[{me}]'
+        for name, (first, _) in DEVICES.items():
+            address, where = urn(name, family), OTHER[family] if name == 'foreign' else me
+            xaddrs = f'http://{where}:5357/{name}/{int(family)}'
             if action == 'Probe':
-                reply = envelope('http://schemas.xmlsoap.org/ws/2005/04/discovery/ProbeMatches', asked,
-                                 match('Probe', name, host, first == 'probe'))
-            elif action == 'Resolve' and URN[name] in text:
-                reply = envelope('http://schemas.xmlsoap.org/ws/2005/04/discovery/ResolveMatches', asked,
-                                 match('Resolve', name, host, True))
-            else:
-                continue
-            out.sendto(reply, sender)
+                out.send(envelope('http://schemas.xmlsoap.org/ws/2005/04/discovery/ProbeMatches', asked,
+                                  match('Probe', address, xaddrs if first == 'probe' else '')))
+            elif action == 'Resolve' and address in text:
+                out.send(envelope('http://schemas.xmlsoap.org/ws/2005/04/discovery/ResolveMatches', asked,
+                                  match('Resolve', address, xaddrs)))
+        out.close()
 
 
 class Metadata(http.server.BaseHTTPRequestHandler):
     protocol_version = 'HTTP/1.1'
     held = threading.Lock()
+    served = set()
+    changed = threading.Condition()
 
     def do_POST(self):
-        name = self.path.strip('/')
+        name, _, family = self.path.strip('/').partition('/')
         body = self.rfile.read(int(self.headers.get('Content-Length', 0))).decode('utf-8', 'replace')
-        print(f'fetched {name} at {self.connection.getsockname()[0]}', flush=True)
-        device = [d for d in DEVICES if d[0] == name]
-        if not device or field(body, 'To') != URN[name] or not field(body, 'Action').endswith('/transfer/Get'):
-            print(f'refused {name}: not a Get addressed to {URN.get(name)}', flush=True)
+        local = self.connection.getsockname()[0].removeprefix('::ffff:')
+        print(f'fetched {name} at {local}', flush=True)
+        if (name not in DEVICES or not family.isdigit() or field(body, 'To') != urn(name, int(family)) or
+                not field(body, 'Action').endswith('/transfer/Get')):
+            print(f'refused {self.path}: not a Get to its device', flush=True)
             self.send_error(400)
             return
         if name == 'silent':
             self.hold()
             return
-        computer = device[0][3]
+        if name == 'good':  # after the documents never to be listed, so that such a listing would come first
+            with Metadata.changed:
+                Metadata.changed.wait_for(lambda: {('forbidden', family), ('laughs', family)} <= Metadata.served, 10)
+        device = urn(name, int(family))
         meta = ('<wsx:Metadata><wsx:MetadataSection Dialect="http://schemas.xmlsoap.org/ws/2006/02/devprof/'
                 'Relationship"><wsdp:Relationship Type="http://schemas.xmlsoap.org/ws/2006/02/devprof/host">'
-                f'<wsdp:Host><wsa:EndpointReference><wsa:Address>{URN[name]}</wsa:Address></wsa:EndpointReference>'
-                f'<wsdp:Types>pub:Computer</wsdp:Types><wsdp:ServiceId>{URN[name]}</wsdp:ServiceId>'
-                f'<pub:Computer>{computer}</pub:Computer></wsdp:Host>'
+                f'<wsdp:Host><wsa:EndpointReference><wsa:Address>{device}</wsa:Address></wsa:EndpointReference>'
+                f'<wsdp:Types>pub:Computer</wsdp:Types><wsdp:ServiceId>{device}</wsdp:ServiceId>'
+                f'<pub:Computer>{DEVICES[name][1]}</pub:Computer></wsdp:Host>'
                 + ('<wsdp:FriendlyName>&l9;</wsdp:FriendlyName>' if name == 'laughs' else '') +
                 '</wsdp:Relationship></wsx:MetadataSection></wsx:Metadata>')
         doc = envelope('http://schemas.xmlsoap.org/ws/2004/09/transfer/GetResponse', field(body, 'MessageID'),
@@ -117,6 +133,9 @@ class Metadata(http.server.BaseHTTPRequestHandler):
         self.send_header('Content-Length', str(len(doc)))
         self.end_headers()
         self.wfile.write(doc)
+        with Metadata.changed:
+            Metadata.served.add((name, family))
+            Metadata.changed.notify_all()
 
     def hold(self):
         first = Metadata.held.acquire(blocking=False)
@@ -136,5 +155,12 @@ class Metadata(http.server.BaseHTTPRequestHandler):
         pass
 
 
-threading.Thread(target=discovery, daemon=True).start()
-http.server.ThreadingHTTPServer(('', 5357), Metadata).serve_forever()
+class Server(http.server.ThreadingHTTPServer):
+    address_family = socket.AF_INET6  # and IPv4, through mapped addresses
+
+
+eth0 = socket.if_nametoindex('eth0').to_bytes(4, sys.byteorder)
+for family, join in ((socket.AF_INET, socket.inet_aton('239.255.255.250') + bytes(4) + eth0),
+                     (socket.AF_INET6, socket.inet_pton(socket.AF_INET6, 'ff02::c') + eth0)):
+    threading.Thread(target=discovery, args=(family, join), daemon=True).start()
+Server(('::', 5357), Metadata).serve_forever()

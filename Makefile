@@ -47,7 +47,7 @@ fuzz: deps
 	@scripts/fuzz.sh $(BUILD) $(FUZZ_SECONDS)
 
 bench: configure
-	@cmake --build $(BUILD) -j2 --target zelvane zelvane_bench zelvane_floor
+	@cmake --build $(BUILD) -j2 --target zelvane zelvane_bench zelvane_floor e2e_driver
 	@scripts/bench.sh $(BUILD)
 
 # Faults planted in the program's sources one at a time, a seeded sample of

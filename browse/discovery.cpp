@@ -601,13 +601,14 @@ bool Get(Host *h, char **doc, DWORD *cb)
     DWORD wait = kStepMs, never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER, high = WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH;
     DWORD off = WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_AUTHENTICATION;
     DWORD status = 0, cbStatus = sizeof status;
-    // WinHttpSetTimeouts' receive time-out does not end the wait for the
+    // The content type goes without a charset: wsdd2 answers 400 to any
+    // parameter. WinHttpSetTimeouts' receive time-out does not end the wait for the
     // answer's head under Wine; this option does, on Windows too.
     bool ok = request && WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &wait, sizeof wait) &&
               WinHttpSetOption(request, WINHTTP_OPTION_REDIRECT_POLICY, &never, sizeof never) &&
               WinHttpSetOption(request, WINHTTP_OPTION_AUTOLOGON_POLICY, &high, sizeof high) &&
               WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &off, sizeof off) &&
-              WinHttpSendRequest(request, L"Content-Type: application/soap+xml; charset=utf-8\r\n", (DWORD)-1,
+              WinHttpSendRequest(request, L"Content-Type: application/soap+xml\r\n", (DWORD)-1,
                                  body, (DWORD)cbBody, (DWORD)cbBody, 0) &&
               WinHttpReceiveResponse(request, NULL) &&
               WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,

@@ -10,6 +10,8 @@
 //                  domain whose directory answers (tests/e2e/directory.sh) or not
 //   e2e_driver.exe --network ZELVANE_EXE HELD_FILE NAME...  the remote panel on a
 //                  network of WS-Discovery hosts (tests/e2e/network.sh)
+//   e2e_driver.exe --network-bench ZELVANE_EXE NAME...  one timed lookup on
+//                  that network, without the hostile devices, for make bench
 //
 // FOREIGN_FILE, and some of the queues, have names outside the driver's code
 // page: it takes its arguments from the wide command line and calls the W
@@ -17,6 +19,7 @@
 //
 // Prints one line per check and ends with "N passed, N failed".
 #include <windows.h>
+#include <iphlpapi.h>
 #include <oleacc.h>
 #include <shellapi.h>
 #include <winspool.h>
@@ -43,8 +46,8 @@ void Check(bool ok, const std::string &what)
     (ok ? g_passed : g_failed)++;
 }
 
-// Polls cond every 50 ms for at most ms milliseconds.
-bool WaitFor(const std::function<bool()> &cond, DWORD ms = 15000)
+// Polls cond every `every` ms for at most ms milliseconds.
+bool WaitFor(const std::function<bool()> &cond, DWORD ms = 15000, DWORD every = 50)
 {
     DWORD start = GetTickCount();
     for (;;) {
@@ -52,7 +55,7 @@ bool WaitFor(const std::function<bool()> &cond, DWORD ms = 15000)
             return true;
         if (GetTickCount() - start > ms)
             return false;
-        MsgWaitForMultipleObjects(0, NULL, FALSE, 50, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, NULL, FALSE, every, QS_ALLINPUT);
         MSG msg;
         while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);
@@ -115,18 +118,22 @@ HWND FindWindowOf(DWORD pid, const std::string &cls, const std::string &title = 
     return NULL;
 }
 
+// The list's entries, read again until no entry joined it meanwhile (one that
+// joins between the length and the text of an entry puts another there).
 std::vector<std::string> Entries(HWND list)
 {
-    std::vector<std::string> out;
-    LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < n; ++i) {
-        LRESULT len = SendMessageW(list, LB_GETTEXTLEN, i, 0);
-        std::wstring w((size_t)len + 1, L'\0');
-        SendMessageW(list, LB_GETTEXT, i, (LPARAM)&w[0]);
-        w.resize((size_t)len);
-        out.push_back(Narrow(w));
+    for (;;) {
+        std::vector<std::string> out;
+        LRESULT n = SendMessageW(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < n; ++i) {
+            LRESULT len = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+            std::wstring w((size_t)std::max<LRESULT>(len, 1024) + 1, L'\0'); // room for another entry
+            w.resize((size_t)std::max<LRESULT>(SendMessageW(list, LB_GETTEXT, i, (LPARAM)&w[0]), 0));
+            out.push_back(Narrow(w));
+        }
+        if (SendMessageW(list, LB_GETCOUNT, 0, 0) == n)
+            return out;
     }
-    return out;
 }
 
 bool Holds(HWND list, const std::string &text)
@@ -677,6 +684,63 @@ int NetworkServers(const std::string &exe, const std::string &held, const std::v
     return g_failed ? 1 : 0;
 }
 
+// The IPv4 UDP sockets open in this network namespace: Wine's own, and the
+// lookup's, closed as it ends; nothing else shows its end outside.
+DWORD UdpSockets()
+{
+    MIB_UDPTABLE table[64];
+    ULONG cb = sizeof table;
+    return GetUdpTable(table, &cb, FALSE) == NO_ERROR ? table->dwNumEntries : 0;
+}
+
+double Ms()
+{
+    LARGE_INTEGER t, hz;
+    QueryPerformanceCounter(&t);
+    QueryPerformanceFrequency(&hz);
+    return (double)t.QuadPart * 1e3 / (double)hz.QuadPart;
+}
+
+// One round of make bench's network figures, in ms: from Show Remote Servers
+// to the last of names listed, and the window's longest wait for a sent
+// message until the lookup has ended.
+int NetworkBench(const std::string &exe, const std::vector<std::string> &names)
+{
+    Zelvane z = Start(exe);
+    if (!z.main || WaitForInputIdle(z.pi.hProcess, 30000) != 0) // its start-up's waits are none of the lookup's
+        return 1;
+    HWND servers = GetDlgItem(z.main, IDC_REMOTE_SERVERS);
+    auto listed = [&](const std::string &name) { // in any letter case, as the list finds it
+        return SendMessageW(servers, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)Wide("\\\\" + name).c_str()) != LB_ERR;
+    };
+    DWORD before = UdpSockets(), open = before;
+    double took = 0, longest = 0, asked = Ms();
+    PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);
+    // Until the hosts are listed the lookup runs for sure: its sockets are
+    // counted only after, sparing the pings the time Wine takes to count.
+    bool ended = WaitFor(
+        [&] {
+            double sent = Ms();
+            DWORD_PTR result;
+            SendMessageTimeoutW(z.main, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result);
+            longest = std::max(longest, Ms() - sent);
+            if (!took && std::all_of(names.begin(), names.end(), listed))
+                took = Ms() - asked, open = UdpSockets();
+            return took && open > before && UdpSockets() <= before;
+        },
+        30000, 5);
+    std::string missing;
+    for (const std::string &n : names)
+        missing += listed(n) ? "" : " \\\\" + n;
+    PostMessageW(z.main, WM_CLOSE, 0, 0);
+    DWORD code = ExitCode(z);
+    if (!ended || code != 0)
+        fprintf(stderr, "zelvane.exe: not listed within 30 s:%s; exit code %lu\n", missing.c_str(), code);
+    else
+        printf("%.1f %.1f\n", took, longest);
+    return !ended || code != 0;
+}
+
 int main()
 {
     const std::vector<std::string> argv = Arguments();
@@ -693,6 +757,8 @@ int main()
         return DirectoryServers(argv[2], argv[3] == "listed");
     if (argv.size() >= 5 && argv[1] == "--network")
         return NetworkServers(argv[2], argv[3], std::vector<std::string>(argv.begin() + 4, argv.end()));
+    if (argv.size() >= 4 && argv[1] == "--network-bench")
+        return NetworkBench(argv[2], std::vector<std::string>(argv.begin() + 3, argv.end()));
     if (argv.size() < 6) {
         fprintf(stderr, "usage: e2e_driver ZELVANE_EXE ARTIFACT_DIR HOST PRINT_FILE FOREIGN_FILE\n");
         return 2;

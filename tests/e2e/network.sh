@@ -4,9 +4,12 @@
 # wsdd as a domain's, and tests/e2e/responder.py playing hostile devices. Each
 # host has network and UTS namespaces of its own, its eth0 in a bridge of the
 # client's namespace, all on one subnet; no namespace of the test has a link or
-# a route out of it.
+# a route out of it. With --bench, the same network without the responder
+# gives make bench its network rows (tests/bench/network.py), of ROUNDS rounds.
+#   network.sh [BUILD [--bench [ROUNDS]]]
 set -euo pipefail
 BUILD=$(cd "${1:-build}" && pwd)
+bench=${2:-}
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 dir="$BUILD/network"
@@ -36,11 +39,7 @@ if [ -z "${ZELVANE_NETWORK_NS:-}" ]; then
     unset ZELVANE_ON_XVFB # a display of its own, inside the namespace
     rm -rf "$dir"
     mkdir -p "$dir/ns"
-    if [ "$(id -u)" -eq 0 ]; then
-        exec unshare -unm "$0" "$@"
-    else
-        exec unshare -unmr "$0" "$@"
-    fi
+    exec unshare -unm $([ "$(id -u)" -eq 0 ] || echo -r) "$0" "$@"
 fi
 
 inside() { local h=$1; shift; nsenter --net="$dir/ns/$h" "$@"; }
@@ -58,20 +57,20 @@ if [ -z "${ZELVANE_ON_XVFB:-}" ]; then
     ip link set br0 up
     # wsdd2 skips an interface named veth*: each host's is eth0.
     host() {
-        touch "$dir/ns/$1"
-        unshare --net="$dir/ns/$1" true
-        ip link add "$1" type veth peer name eth0 netns "$dir/ns/$1"
-        echo 1 >"/proc/sys/net/ipv6/conf/$1/disable_ipv6" # a port of the bridge, with no address
-        ip link set "$1" master br0 up
-        inside "$1" sh -c 'echo 0 >/proc/sys/net/ipv6/conf/eth0/accept_dad'
-        inside "$1" ip link set lo up
-        inside "$1" ip addr add "$net.$2/24" dev eth0
-        inside "$1" ip addr add "$net6$2/64" dev eth0 nodad
-        if [ -n "${3:-}" ]; then
-            inside "$1" ip addr add "$net.$3/24" dev eth0
-            inside "$1" ip addr add "$net6$3/64" dev eth0 nodad
-        fi
-        inside "$1" ip link set eth0 up
+        local h=$1 a
+        shift
+        touch "$dir/ns/$h"
+        unshare --net="$dir/ns/$h" true
+        ip link add "$h" type veth peer name eth0 netns "$dir/ns/$h"
+        echo 1 >"/proc/sys/net/ipv6/conf/$h/disable_ipv6" # a port of the bridge, with no address
+        ip link set "$h" master br0 up
+        inside "$h" sh -c 'echo 0 >/proc/sys/net/ipv6/conf/eth0/accept_dad'
+        inside "$h" ip link set lo up
+        for a; do
+            inside "$h" ip addr add "$net.$a/24" dev eth0
+            inside "$h" ip addr add "$net6$a/64" dev eth0 nodad
+        done
+        inside "$h" ip link set eth0 up
     }
     host printsrv1 11
     host labpc 12
@@ -85,20 +84,22 @@ ip -o addr show dev br0 | grep " $net.1/" >/dev/null || { echo "FAIL - the test'
 as() { exec nsenter --net="$dir/ns/$1" unshare -u sh -c 'hostname "$0" && exec "$@"' "$@"; }
 as printsrv1 "$wsd/wsdd2/usr/sbin/wsdd2" -w -W -G OFFICE >"$dir/wsdd2.log" 2>&1 &
 daemons=$!
-names=(printsrv1 'ДРУК-СЕРВЕР')
+names=(printsrv1) # the daemons' hosts
 if [ -d "$wsd/wsdd" ]; then
     as labpc python3 "$wsd/wsdd/usr/sbin/wsdd" -s -v -d corp.example >"$dir/wsdd.log" 2>&1 &
     daemons+=" $!"
     names+=(labpc)
 fi
-as responder python3 "$here/responder.py" "$dir/held" $net.21 ${net6}21 >"$dir/responder.log" 2>&1 &
-daemons+=" $!"
+if [ -z "$bench" ]; then
+    as responder python3 "$here/responder.py" "$dir/held" $net.21 ${net6}21 >"$dir/responder.log" 2>&1 &
+    daemons+=" $!"
+fi
 # Killed outright: their Bye would reach no one, and a wsdd told to end has
 # been seen to stay.
-trap 'kill -KILL $daemons 2>/dev/null; zelvane_wine_down' EXIT
+trap 'kill -KILL $daemons 2>/dev/null; wait $daemons 2>/dev/null || true; zelvane_wine_down' EXIT
 
 export WINEPREFIX="$BUILD/wineprefix-network"
-zelvane_prefix fresh
+zelvane_prefix fresh >/dev/null # its news would break make bench's table
 zelvane_wine_up
 zelvane_managed N
 
@@ -109,26 +110,29 @@ up() {
     [[ $groups == *" 239.255.255.250"* && $groups == *" ff02::c"* ]] &&
         inside "$1" ss -Hltn "sport = :$2" | grep LISTEN >/dev/null
 }
-all_up() { up printsrv1 3702 && up responder 5357 && { [ ! -d "$wsd/wsdd" ] || up labpc 5357; }; }
+all_up() {
+    up printsrv1 3702 && { [ -n "$bench" ] || up responder 5357; } && { [ ! -d "$wsd/wsdd" ] || up labpc 5357; }
+}
 for _ in $(seq 1 100); do all_up && break; sleep 0.1; done
 all_up || { echo "FAIL - the hosts answer within 10 s"; tail -n 20 "$dir"/*.log; exit 1; }
 
 export LC_ALL=C.UTF-8
-status=0
-wine "$BUILD/tests/e2e_driver.exe" --network "$(winepath -w "$BUILD/zelvane.exe")" "$(winepath -w "$dir/held")" \
-    "${names[@]}" </dev/null || status=1
+exe=$(winepath -w "$BUILD/zelvane.exe")
+if [ -n "$bench" ]; then
+    python3 "$root/tests/bench/network.py" "${3:-9}" $net.1 "$BUILD/tests/e2e_driver.exe" "$exe" "${names[@]}"
+    exit
+fi
+status=0 # the daemons' hosts and the responder's good device listed, nothing else
+wine "$BUILD/tests/e2e_driver.exe" --network "$exe" "$(winepath -w "$dir/held")" "${names[@]}" 'ДРУК-СЕРВЕР' \
+    </dev/null || status=1
 # What the responder saw of the lookup.
 said() { grep -q "^$1" "$dir/responder.log"; }
-fail() { echo "FAIL - $1"; status=1; }
-if said 'fetched good at 10\.' && said 'fetched good at .*:'; then
-    echo "ok - the good device's documents were fetched over IPv4 and IPv6"
-else fail "the good device's documents were fetched over IPv4 and IPv6"; fi
-if said 'fetched forbidden' && said 'fetched laughs'; then
-    echo "ok - the documents of BAD*NAME and of the nested entities were fetched"
-else fail "the documents of BAD*NAME and of the nested entities were fetched"; fi
-if ! said 'fetched foreign'; then echo "ok - the device whose XAddrs name another address is never fetched"
-else fail "the device whose XAddrs name another address is never fetched"; fi
-if ! said refused; then echo "ok - every Get is addressed to its device"
-else fail "every Get is addressed to its device"; fi
+check() { if eval "$2"; then echo "ok - $1"; else echo "FAIL - $1"; status=1; fi; }
+check "the good device's documents were fetched over IPv4 and IPv6" \
+    "said 'fetched good at 10\.' && said 'fetched good at .*:'"
+check "the documents of BAD*NAME and of the nested entities were fetched" \
+    "said 'fetched forbidden' && said 'fetched laughs'"
+check "the device whose XAddrs name another address is never fetched" "! said 'fetched foreign'"
+check "every Get is addressed to its device" "! said refused"
 [ $status -eq 0 ] || tail -n 40 "$dir"/*.log
 exit $status

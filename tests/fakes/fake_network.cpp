@@ -28,11 +28,11 @@ struct Locked {
 };
 std::deque<fake::Network::Answer> g_queue; // answers on their way
 
-std::string Narrow(const WCHAR *w, int cch = -1)
+std::string Narrow(const WCHAR *w)
 {
     char buf[2048];
-    int n = WideCharToMultiByte(CP_UTF8, 0, w, cch, buf, sizeof buf, NULL, NULL);
-    return std::string(buf, n > 0 && cch < 0 ? n - 1 : n > 0 ? n : 0);
+    int n = WideCharToMultiByte(CP_UTF8, 0, w, -1, buf, sizeof buf, NULL, NULL);
+    return std::string(buf, n > 0 ? n - 1 : 0);
 }
 
 } // namespace
@@ -79,7 +79,6 @@ int WSAAPI FakeClosesocket(SOCKET)
     Locked lock;
     return --fake::network().sockets, 0;
 }
-
 int WSAAPI FakeSendto(SOCKET, const char *buf, int len, int, const sockaddr *, int)
 {
     Locked lock;
@@ -122,8 +121,7 @@ int WSAAPI FakeRecvfrom(SOCKET, char *buf, int len, int, sockaddr *from, int *cb
     *cbFrom = sizeof *in;
     if ((int)a.text.size() > len)
         return WSASetLastError(WSAEMSGSIZE), SOCKET_ERROR;
-    memcpy(buf, a.text.data(), a.text.size());
-    return (int)a.text.size();
+    return memcpy(buf, a.text.data(), a.text.size()), (int)a.text.size();
 }
 
 } // namespace
@@ -138,7 +136,8 @@ decltype(&FakeSelect) __imp_select = FakeSelect;
 decltype(&FakeRecvfrom) __imp_recvfrom = FakeRecvfrom;
 }
 
-// WinHTTP: a handle is its request's "host:port/path" as it grows.
+// WinHTTP: a handle is its request's "host:port/path" as it grows. The
+// platform's own WinHttpCrackUrl reads the addresses.
 namespace {
 struct Handle {
     std::string url;
@@ -147,8 +146,7 @@ struct Handle {
 HINTERNET Open(const std::string &url)
 {
     Locked lock;
-    ++fake::network().handles;
-    return new Handle{url};
+    return ++fake::network().handles, new Handle{url};
 }
 Handle *Of(HINTERNET h) { return (Handle *)h; }
 } // namespace
@@ -156,8 +154,7 @@ Handle *Of(HINTERNET h) { return (Handle *)h; }
 extern "C" {
 HINTERNET WINAPI WinHttpOpen(LPCWSTR, DWORD access, LPCWSTR, LPCWSTR, DWORD)
 {
-    fake::network().access = access;
-    return Open("");
+    return fake::network().access = access, Open("");
 }
 BOOL WINAPI WinHttpSetTimeouts(HINTERNET, int, int, int, int) { return TRUE; }
 HINTERNET WINAPI WinHttpConnect(HINTERNET, LPCWSTR host, INTERNET_PORT port, DWORD)
@@ -171,19 +168,16 @@ HINTERNET WINAPI WinHttpOpenRequest(HINTERNET connect, LPCWSTR, LPCWSTR path, LP
 BOOL WINAPI WinHttpSetOption(HINTERNET, DWORD option, LPVOID value, DWORD)
 {
     Locked lock;
-    fake::network().options[option] = *(DWORD *)value;
-    return TRUE;
+    return fake::network().options[option] = *(DWORD *)value, TRUE;
 }
-BOOL WINAPI WinHttpSendRequest(HINTERNET h, LPCWSTR, DWORD, LPVOID body, DWORD cb, DWORD, DWORD_PTR)
+BOOL WINAPI WinHttpSendRequest(HINTERNET h, LPCWSTR, DWORD, LPVOID, DWORD, DWORD, DWORD_PTR)
 {
     Locked lock;
-    fake::network().fetched.push_back(Of(h)->url);
-    fake::network().bodies.push_back(std::string((const char *)body, cb));
-    return TRUE;
+    return fake::network().fetched.push_back(Of(h)->url), TRUE;
 }
 BOOL WINAPI WinHttpReceiveResponse(HINTERNET h, LPVOID)
 {
-    HANDLE gate = NULL;
+    HANDLE gate;
     {
         Locked lock;
         auto page = fake::network().pages.find(Of(h)->url);
@@ -198,32 +192,21 @@ BOOL WINAPI WinHttpReceiveResponse(HINTERNET h, LPVOID)
 BOOL WINAPI WinHttpQueryHeaders(HINTERNET h, DWORD, LPCWSTR, LPVOID buf, LPDWORD, LPDWORD)
 {
     Locked lock;
-    *(DWORD *)buf = fake::network().pages[Of(h)->url].status;
-    return TRUE;
+    return *(DWORD *)buf = fake::network().pages[Of(h)->url].status, TRUE;
 }
 // A page comes 4 KB at a time.
 BOOL WINAPI WinHttpReadData(HINTERNET h, LPVOID buf, DWORD cb, LPDWORD got)
 {
     Locked lock;
     const std::string &body = fake::network().pages[Of(h)->url].body;
-    size_t n = std::min<size_t>({cb, 4096, body.size() - Of(h)->read});
-    memcpy(buf, body.data() + Of(h)->read, n);
-    Of(h)->read += n;
-    *got = (DWORD)n;
+    *got = (DWORD)std::min<size_t>({cb, 4096, body.size() - Of(h)->read});
+    memcpy(buf, body.data() + Of(h)->read, *got);
+    Of(h)->read += *got;
     return TRUE;
 }
 BOOL WINAPI WinHttpCloseHandle(HINTERNET h)
 {
     Locked lock;
-    --fake::network().handles;
-    delete Of(h);
-    return TRUE;
-}
-// The platform's own.
-BOOL WINAPI WinHttpCrackUrl(LPCWSTR url, DWORD cch, DWORD flags, LPURL_COMPONENTS parts)
-{
-    static auto crack =
-        (decltype(&WinHttpCrackUrl))(void (*)(void))GetProcAddress(LoadLibraryA("winhttp.dll"), "WinHttpCrackUrl");
-    return crack(url, cch, flags, parts);
+    return --fake::network().handles, delete Of(h), TRUE;
 }
 }

@@ -179,7 +179,6 @@ struct Network {
     std::map<std::string, Page> pages;
     std::vector<std::string> sent;            // each datagram sent
     std::vector<std::string> fetched;         // each request's "host:port/path"
-    std::vector<std::string> bodies;          // and its body
     std::map<DWORD, DWORD> options;           // the last request's options
     DWORD access = 0;                         // WinHttpOpen's access type
     long sockets = 0, handles = 0;            // open

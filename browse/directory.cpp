@@ -28,7 +28,7 @@ void KeepPageServers(LDAP *ld, LDAPMessage *page, Lookup *l)
     for (LDAPMessage *e = ldap_first_entry(ld, page); e; e = ldap_next_entry(ld, e)) {
         WCHAR **values = ldap_get_valuesW(ld, e, const_cast<PWCHAR>(L"shortServerName"));
         char szEntry[202];
-        if (values && values[0] && EntryFromWide(values[0], lstrlenW(values[0]), true, szEntry, sizeof szEntry))
+        if (values && values[0] && EntryFromWide(values[0], lstrlenW(values[0]), szEntry, sizeof szEntry))
             KeepServer(&kept, szEntry);
         if (values)
             ldap_value_freeW(values);

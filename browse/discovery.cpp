@@ -642,7 +642,7 @@ DWORD WINAPI FetchThread(void *param)
     if (Get(h, &doc, &cb) && SUCCEEDED(h->d->create(__uuidof(IXmlReader), (void **)&reader, NULL))) {
         int cch = ReadComputer(reader, doc, cb, computer);
         size_t name = ComputerNameOf((const unsigned short *)computer, (size_t)cch);
-        if (name && EntryFromWide(computer, (int)name, false, szEntry, sizeof szEntry)) {
+        if (name && EntryFromWide(computer, (int)name, szEntry, sizeof szEntry)) {
             ServerPage page = {};
             KeepServer(&page, szEntry);
             HandOver(h->d->l, &page);

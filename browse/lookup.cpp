@@ -159,13 +159,11 @@ bool Abandoned(Lookup *l)
     return gone;
 }
 
-bool EntryFromWide(const WCHAR *name, int cch, bool cut, char *entry, size_t cb)
+bool EntryFromWide(const WCHAR *name, int cch, char *entry, size_t cb)
 {
     const int kCchName = 199; // the most that an entry's name holds
     char szWhole[3 * kCchName + 1]; // a UTF-16 unit gives at most 3 bytes
     if (cch > kCchName) {
-        if (!cut)
-            return false;
         cch = kCchName;
         if (name[cch - 1] >= 0xD800 && name[cch - 1] < 0xDC00)
             --cch; // not half of a pair
@@ -177,7 +175,8 @@ bool EntryFromWide(const WCHAR *name, int cch, bool cut, char *entry, size_t cb)
     if ((len == 0 && cch > 0) || lost)
         return false;
     szWhole[len] = '\0';
-    return ComposeText(entry, cb, "\\\\", szWhole) == (size_t)len + 2 || cut;
+    ComposeText(entry, cb, "\\\\", szWhole);
+    return true;
 }
 
 bool StartLookup(LookupSource *s, HWND notify, const WCHAR *subject)

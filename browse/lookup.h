@@ -44,10 +44,9 @@ void KeepServer(ServerPage *page, const char *entry);
 void HandOver(Lookup *l, ServerPage *page);
 bool Abandoned(Lookup *l);
 // "\\" and a name in UTF-16 (cch units) in the process code page, the name
-// cut before a character to fit cb bytes when cut is true. False when the
-// code page lacks one of its characters (the name would become another), or
-// when the name does not fit whole and may not be cut.
-bool EntryFromWide(const WCHAR *name, int cch, bool cut, char *entry, size_t cb);
+// cut before a character to fit cb bytes. False when the code page lacks one
+// of its characters: the name would become another.
+bool EntryFromWide(const WCHAR *name, int cch, char *entry, size_t cb);
 
 // The window's side. StartLookup has the source look for subject, unless its
 // lookup still runs (perhaps waiting for a silent server): then the pages it

@@ -42,10 +42,10 @@ void KeepPageServers(LDAP *ld, LDAPMessage *page, Lookup *l)
 // TCP gives up, minutes later. A directory that can't be reached is not
 // reported: a laptop away from its company's network would
 // hear of it at every showing. One that answered and then failed a page is.
-LONG ReadDirectory(Lookup *l, const WCHAR *domain)
+LONG ReadDirectory(Lookup *l, const void *domain)
 {
     // Windows' LDAP client finds a domain controller for a domain's name.
-    LDAP *ld = ldap_initW(const_cast<PWCHAR>(domain), LDAP_PORT);
+    LDAP *ld = ldap_initW(const_cast<PWCHAR>((const WCHAR *)domain), LDAP_PORT);
     if (!ld)
         return kLookupUnreached;
     LONG result = kLookupUnreached;
@@ -117,5 +117,5 @@ bool FindDirectoryServers(HWND hwndNotify)
     if (!g_directoryLookup.awaited && // one still running is not started again
         (!GetComputerNameExW(ComputerNameDnsDomain, wszDomain, &cch) || wszDomain[0] == L'\0'))
         return false; // in no domain: no directory
-    return StartLookup(&g_directoryLookup, hwndNotify, wszDomain);
+    return StartLookup(&g_directoryLookup, hwndNotify, wszDomain, sizeof wszDomain);
 }

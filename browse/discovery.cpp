@@ -703,7 +703,7 @@ void Receive(Discovery *d, SOCKET s)
 }
 
 // Probes the local network and takes the answers until none is awaited.
-LONG Discover(Lookup *l, const WCHAR *)
+LONG Discover(Lookup *l, const void *interfaces)
 {
     Discovery *d = (Discovery *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof *d);
     WSADATA wsa;
@@ -715,7 +715,7 @@ LONG Discover(Lookup *l, const WCHAR *)
     d->l = l;
     HMODULE xmllite = LoadLibraryA("xmllite.dll"); // from System32: the search is restricted to it
     d->create = xmllite ? (CreateXmlReaderProc)(void (*)(void))GetProcAddress(xmllite, "CreateXmlReader") : NULL;
-    FindInterfaces(&d->ifs);
+    CopyMemory(&d->ifs, interfaces, sizeof d->ifs); // found by the window, as it decided to look
     if (d->ifs.c4 && (d->s4 = OpenSocket(AF_INET)) == INVALID_SOCKET)
         d->ifs.c4 = 0;
     if (d->ifs.c6 && (d->s6 = OpenSocket(AF_INET6)) == INVALID_SOCKET)
@@ -771,5 +771,6 @@ bool FindNetworkServers(HWND hwndNotify)
     Interfaces ifs = {};
     if (!g_networkLookup.awaited && (FindInterfaces(&ifs), ifs.c4 + ifs.c6 == 0))
         return false; // no network: nothing to look for
-    return StartLookup(&g_networkLookup, hwndNotify, L"");
+    static_assert(sizeof ifs <= kCbSubject, "the interfaces are the lookup's subject");
+    return StartLookup(&g_networkLookup, hwndNotify, &ifs, sizeof ifs);
 }

@@ -14,7 +14,7 @@ struct Lookup {
     HWND notify;        // the window that the news goes to, under the lock; null once it is
                         // gone, and the worker stops at its next step
     WPARAM serial;      // which lookup the news is of
-    WCHAR subject[256]; // what it looks for
+    alignas(8) BYTE subject[kCbSubject]; // what it looks for
     SRWLOCK lock;       // over the pages' links and notify
     ServerPage *first, *last;
 };
@@ -179,7 +179,7 @@ bool EntryFromWide(const WCHAR *name, int cch, char *entry, size_t cb)
     return true;
 }
 
-bool StartLookup(LookupSource *s, HWND notify, const WCHAR *subject)
+bool StartLookup(LookupSource *s, HWND notify, const void *subject, size_t cb)
 {
     if (s->awaited) { // still running: what it found joins this showing again
         s->joined = NULL;
@@ -191,7 +191,7 @@ bool StartLookup(LookupSource *s, HWND notify, const WCHAR *subject)
     l->refs = 2;
     l->notify = notify;
     l->serial = ++s_serial;
-    lstrcpynW(l->subject, subject, sizeof l->subject / sizeof l->subject[0]);
+    CopyMemory(l->subject, subject, cb < sizeof l->subject ? cb : sizeof l->subject);
     if (!Hand(s, l)) {
         HeapFree(GetProcessHeap(), 0, l);
         return false;

@@ -24,7 +24,7 @@ struct ServerPage {
 // window's thread keeps of the one it awaits.
 struct LookupSource {
     // On the worker: finds servers of subject, hands them over, and says how it ended.
-    LONG (*run)(Lookup *l, const WCHAR *subject);
+    LONG (*run)(Lookup *l, const void *subject);
     const char *incomplete; // the status message of a lookup that ended incomplete, or null
     HANDLE hWork;           // set: a lookup waits in next for the worker
     Lookup *volatile next;
@@ -48,10 +48,12 @@ bool Abandoned(Lookup *l);
 // of its characters: the name would become another.
 bool EntryFromWide(const WCHAR *name, int cch, char *entry, size_t cb);
 
-// The window's side. StartLookup has the source look for subject, unless its
-// lookup still runs (perhaps waiting for a silent server): then the pages it
-// found join the showing again. False when no lookup runs for it.
-bool StartLookup(LookupSource *s, HWND notify, const WCHAR *subject);
+// The window's side. StartLookup has the source look for subject (cb bytes,
+// at most kCbSubject, as the source reads it), unless its lookup still runs
+// (perhaps waiting for a silent server): then the pages it found join the
+// showing again. False when no lookup runs for it.
+const size_t kCbSubject = 512;
+bool StartLookup(LookupSource *s, HWND notify, const void *subject, size_t cb);
 // The news of serial: the pages found since the last join go to join. The
 // result is -1 when the source does not await that lookup, kLookupRunning
 // while it runs, else how it ended: the window has let go of it then.

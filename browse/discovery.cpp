@@ -448,14 +448,15 @@ void Queue(Discovery *d, const char *action, const char *body, const char *arg)
     ++d->cOut;
 }
 
-// Multicasts the messages that are due, hop limit 1, on every interface.
-// Returns the ticks until the next one is due.
+// Multicasts the messages that are due, hop limit 1, on every interface; one
+// sent for the last time leaves the queue. Returns the ticks until the next
+// one is due.
 DWORD SendDue(Discovery *d, DWORD now)
 {
     DWORD next = INFINITE;
-    for (int i = 0; i < d->cOut; ++i) {
+    for (int i = 0; i < d->cOut;) {
         Outgoing *o = &d->out[i];
-        if (o->left && (LONG)(o->at - now) <= 0) {
+        if ((LONG)(o->at - now) <= 0) {
             for (int k = 0; k < d->ifs.c4; ++k) {
                 SOCKADDR_IN to = {};
                 to.sin_family = AF_INET;
@@ -473,14 +474,17 @@ DWORD SendDue(Discovery *d, DWORD now)
                 setsockopt(d->s6, IPPROTO_IPV6, IPV6_MULTICAST_IF, (const char *)&d->ifs.v6[k], sizeof d->ifs.v6[k]);
                 sendto(d->s6, o->text, o->cb, 0, (const SOCKADDR *)&to, sizeof to);
             }
-            if (--o->left) {
-                o->at = now + o->gap;
-                o->gap *= 2;
-            }
             d->until = now + kAnswerMs;
+            if (--o->left == 0) {
+                *o = d->out[--d->cOut];
+                continue;
+            }
+            o->at = now + o->gap;
+            o->gap *= 2;
         }
-        if (o->left && o->at - now < next)
+        if (o->at - now < next)
             next = o->at - now;
+        ++i;
     }
     return next;
 }

@@ -55,8 +55,7 @@ bool Ended(Lookup *l)
 DWORD WINAPI LookupThread(void *param)
 {
     LookupSource *s = (LookupSource *)param;
-    for (;;) {
-        WaitForSingleObject(s->hWork, INFINITE);
+    while (WaitForSingleObject(s->hWork, INFINITE) == WAIT_OBJECT_0) {
         Lookup *l = (Lookup *)InterlockedExchangePointer((PVOID volatile *)&s->next, NULL);
         if (!l)
             continue;
@@ -67,6 +66,7 @@ DWORD WINAPI LookupThread(void *param)
         ReleaseLookup(l);
         InterlockedDecrement(&s_cRunning);
     }
+    return 0;
 }
 
 // Hands a lookup to the source's worker, which is made the first time.
@@ -169,8 +169,9 @@ bool EntryFromWide(const WCHAR *name, int cch, char *entry, size_t cb)
             --cch; // not half of a pair
     }
     BOOL lost = FALSE;
-    bool utf8 = GetACP() == CP_UTF8; // whose conversion takes no best-fit flag
-    int len = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, name, cch, szWhole,
+    // UTF-8 takes no best-fit flag; a lone surrogate would become U+FFFD there.
+    bool utf8 = GetACP() == CP_UTF8;
+    int len = WideCharToMultiByte(CP_ACP, utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, name, cch, szWhole,
                                   (int)sizeof szWhole - 1, NULL, utf8 ? NULL : &lost);
     if ((len == 0 && cch > 0) || lost)
         return false;

@@ -45,7 +45,7 @@ void HandOver(Lookup *l, ServerPage *page);
 bool Abandoned(Lookup *l);
 // "\\" and a name in UTF-16 (cch units) in the process code page, the name
 // cut before a character to fit cb bytes. False when the code page lacks one
-// of its characters: the name would become another.
+// of its characters, or it holds half of a pair: the name would become another.
 bool EntryFromWide(const WCHAR *name, int cch, char *entry, size_t cb);
 
 // The window's side. StartLookup has the source look for subject (cb bytes,

@@ -71,7 +71,10 @@ class FaultTest : public MainWindowTest {
             {"local printers", 2, [this] { Select(g_hwndLocalServers, IDC_LOCAL_SERVERS, "\\\\PS1"); }},
             {"local jobs", 2, [=] { local(); SelChange(IDC_LOCAL_PRINTERS); }},
             {"remote panel", 2, [this] {
+                 fake::kernel().dnsDomain = L"corp.example";
+                 fake::directory().names = {L"PS7"};
                  Command(IDM_SHOW_REMOTE);
+                 AwaitDirectory();
                  Select(g_hwndRemoteServers, IDC_REMOTE_SERVERS, "\\\\PS1");
                  Select(g_hwndRemotePrinters, IDC_REMOTE_PRINTERS, "Laser5");
                  Command(IDM_SHOW_REMOTE);

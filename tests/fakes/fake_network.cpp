@@ -4,10 +4,12 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 #include <iphlpapi.h>
+#define _WINHTTP_INTERNAL_ // defined here, whether the header says dllimport (Debian 13) or not (12)
 #include <winhttp.h>
 
 #include "fakes/fakes.h"
 
+#include <algorithm>
 #include <deque>
 #include <string.h>
 
@@ -209,4 +211,15 @@ BOOL WINAPI WinHttpCloseHandle(HINTERNET h)
     Locked lock;
     return --fake::network().handles, delete Of(h), TRUE;
 }
+// Called through these where the header says dllimport.
+decltype(&WinHttpOpen) __imp_WinHttpOpen = WinHttpOpen;
+decltype(&WinHttpSetTimeouts) __imp_WinHttpSetTimeouts = WinHttpSetTimeouts;
+decltype(&WinHttpConnect) __imp_WinHttpConnect = WinHttpConnect;
+decltype(&WinHttpOpenRequest) __imp_WinHttpOpenRequest = WinHttpOpenRequest;
+decltype(&WinHttpSetOption) __imp_WinHttpSetOption = WinHttpSetOption;
+decltype(&WinHttpSendRequest) __imp_WinHttpSendRequest = WinHttpSendRequest;
+decltype(&WinHttpReceiveResponse) __imp_WinHttpReceiveResponse = WinHttpReceiveResponse;
+decltype(&WinHttpQueryHeaders) __imp_WinHttpQueryHeaders = WinHttpQueryHeaders;
+decltype(&WinHttpReadData) __imp_WinHttpReadData = WinHttpReadData;
+decltype(&WinHttpCloseHandle) __imp_WinHttpCloseHandle = WinHttpCloseHandle;
 }

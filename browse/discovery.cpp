@@ -560,29 +560,29 @@ bool PickAddress(const WCHAR *xaddrs, const SOCKADDR_STORAGE *from, Host *h)
                 continue;
             cch = (int)(close - host) - 1;
             ++host;
-            DWORD port = close[1] == L':' ? 0 : INTERNET_DEFAULT_HTTP_PORT;
-            for (; port <= 0xFFFF && digit < p && *digit >= L'0' && *digit <= L'9'; ++digit)
-                port = port * 10 + (DWORD)(*digit - L'0');
-            if (port > 0xFFFF || (close[1] == L':' && digit == close + 2))
-                continue;
+            DWORD port = INTERNET_DEFAULT_HTTP_PORT;
+            if (close[1] == L':') {
+                for (port = 0; port <= 0xFFFF && digit < p && *digit >= L'0' && *digit <= L'9'; ++digit)
+                    port = port * 10 + (DWORD)(*digit - L'0');
+                if (port > 0xFFFF || digit == close + 2)
+                    continue;
+            }
             url.nPort = (INTERNET_PORT)port;
         }
         if (cch <= 0 || cch > 45) // the longest address, its zone aside
             continue;
         lstrcpynW(h->host, host, cch + 1);
-        WCHAR literal[64];
-        lstrcpynW(literal, h->host, 64);
-        if (WCHAR *zone = wcschr(literal, L'%'))
-            *zone = L'\0';
+        // A zone is the sender's name for its own interface: the answer's is ours.
+        if (WCHAR *zone = wcschr(h->host, L'%'))
+            cch = (int)(zone - h->host), *zone = L'\0';
         SOCKADDR_STORAGE named = {};
         named.ss_family = from->ss_family;
         void *addr = from->ss_family == AF_INET ? (void *)&((SOCKADDR_IN *)&named)->sin_addr
                                                  : (void *)&((SOCKADDR_IN6 *)&named)->sin6_addr;
-        if (InetPtonW(from->ss_family, literal, addr) != 1 || !SameAddress(&named, from))
+        if (InetPtonW(from->ss_family, h->host, addr) != 1 || !SameAddress(&named, from))
             continue;
-        // A link-local address names no interface of its own: the answer's does.
         const SOCKADDR_IN6 *from6 = (const SOCKADDR_IN6 *)from;
-        if (from->ss_family == AF_INET6 && from6->sin6_scope_id && !wcschr(h->host, L'%'))
+        if (from->ss_family == AF_INET6 && from6->sin6_scope_id)
             _snwprintf(h->host + cch, 64 - cch, L"%%%lu", from6->sin6_scope_id);
         h->port = url.nPort;
         lstrcpynW(h->path, url.lpszUrlPath, (int)(p - url.lpszUrlPath) + 1);
@@ -596,6 +596,7 @@ bool PickAddress(const WCHAR *xaddrs, const SOCKADDR_STORAGE *from, Host *h)
 // *cb bytes, at most kMaxDocument.
 bool Get(Host *h, char **doc, DWORD *cb)
 {
+    DWORD start = GetTickCount();
     char body[1536];
     int cbBody = Compose(body, sizeof body, h->epr, "http://schemas.xmlsoap.org/ws/2004/09/transfer/Get", kGet, "");
     HINTERNET connect = cbBody ? WinHttpConnect(h->d->session, h->host, h->port, 0) : NULL;
@@ -619,7 +620,7 @@ bool Get(Host *h, char **doc, DWORD *cb)
                                   WINHTTP_HEADER_NAME_BY_INDEX, &status, &cbStatus, WINHTTP_NO_HEADER_INDEX) &&
               status == 200 && (*doc = (char *)HeapAlloc(GetProcessHeap(), 0, kMaxDocument + 1)) != NULL;
     // A host that answers a byte at a time is given up at its time limit.
-    DWORD got = 0, start = GetTickCount();
+    DWORD got = 0;
     for (*cb = 0; ok && *cb <= kMaxDocument; *cb += got) {
         ok = GetTickCount() - start < kHostMs && WinHttpReadData(request, *doc + *cb, kMaxDocument + 1 - *cb, &got);
         if (ok && got == 0)
@@ -727,6 +728,7 @@ LONG Discover(Lookup *l, const void *interfaces)
     if (d->create && SUCCEEDED(d->create(__uuidof(IXmlReader), (void **)&d->reader, NULL)) &&
         (d->ifs.c4 || d->ifs.c6)) {
         Queue(d, "http://schemas.xmlsoap.org/ws/2005/04/discovery/Probe", kProbe, "");
+        d->until = GetTickCount(); // unless the probe goes, nothing is awaited
         for (DWORD now = GetTickCount(), next; !Abandoned(l); now = GetTickCount()) {
             next = SendDue(d, now);
             if ((LONG)(d->until - now) <= 0)

@@ -456,7 +456,7 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
     };
     struct Device {
         std::string name; // pub:Computer's text, or a whole document beginning with "<"
-        enum { Direct, Resolved, Elsewhere, Silent, NotComputer, OtherPub } how = Direct;
+        enum { Direct, Bare, Resolved, Elsewhere, Silent, NotComputer, OtherPub } how = Direct; // Bare: IPv6, no port
         std::string around = ""; // elements around pub:Computer, one a character
     };
     const std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE s [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
@@ -468,8 +468,9 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
         bool lostLast = false;
     } cases[] = {
         {"both separators, joined or not", {{"PRINTSRV1/Workgroup:OFFICE"}, {"labpc\\Domain:corp.example"},
-                                            {"NEWPC\\NotJoined"}, {"Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba/Workgroup:X"}},
-         {}, {"\\\\Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba", "\\\\labpc", "\\\\NEWPC", "\\\\PRINTSRV1"}},
+                                            {"NEWPC\\NotJoined"}, {"Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba/Workgroup:X"},
+                                            {"V6PC/W", Device::Bare}},
+         {}, {"\\\\Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba", "\\\\labpc", "\\\\NEWPC", "\\\\PRINTSRV1", "\\\\V6PC"}},
         {"resolved, once each across sources", {{"PRINTSRV1/Workgroup:OFFICE", Device::Resolved},
                                                 {"PRINTSRV1/Workgroup:OFFICE"}, {"rs\\NotJoined"}},
          {"RS"}, {"\\\\PRINTSRV1", "\\\\RS"}, true},
@@ -490,15 +491,18 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
         HANDLE gate = CreateEventA(NULL, TRUE, FALSE, NULL);
         for (size_t i = 0; i < c.devices.size(); ++i) {
             const Device &d = c.devices[i];
-            std::string ip = "10.0.0." + std::to_string(i + 2), epr = "urn:uuid:d-" + std::to_string(i);
-            std::string url = (d.how == Device::Elsewhere ? "10.0.0.99" : ip) + ":5357/" + std::to_string(i);
+            std::string ip = (d.how == Device::Bare ? "fd00::" : "10.0.0.") + std::to_string(i + 2);
+            std::string epr = "urn:uuid:d-" + std::to_string(i), path = "/" + std::to_string(i);
+            std::string url = (d.how == Device::Elsewhere ? "10.0.0.99" : ip) + ":5357" + path, at = "http://" + url;
+            if (d.how == Device::Bare)
+                url = ip + ":80" + path, at = "http://[" + ip + "%7]" + path; // its own zone, for nothing here
             std::string types = d.how == Device::NotComputer ? "wsdp:Device" : "wsdp:Device pub:Computer";
-            std::string text = answer("ProbeMatch", epr, types, d.how == Device::Resolved ? "" : "http://" + url);
+            std::string text = answer("ProbeMatch", epr, types, d.how == Device::Resolved ? "" : at);
             if (d.how == Device::OtherPub) // pub's prefix bound to another namespace
                 text.replace(text.find(pub), pub.size(), "urn:other");
             fake::network().answers.push_back({ip, "/Probe<", text});
             if (d.how == Device::Resolved)
-                fake::network().answers.push_back({ip, epr + "<", answer("ResolveMatch", epr, types, "http://" + url)});
+                fake::network().answers.push_back({ip, epr + "<", answer("ResolveMatch", epr, types, at)});
             fake::Network::Page &page = fake::network().pages[url];
             page.body = d.name[0] == '<' || d.name[0] == ' ' ? d.name : metadata(d.name, pub, d.around);
             page.gate = d.how == Device::Silent ? gate : NULL;

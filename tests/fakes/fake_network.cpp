@@ -116,11 +116,12 @@ int WSAAPI FakeRecvfrom(SOCKET, char *buf, int len, int, sockaddr *from, int *cb
         return WSASetLastError(WSAEWOULDBLOCK), SOCKET_ERROR;
     fake::Network::Answer a = g_queue.front();
     g_queue.pop_front();
-    SOCKADDR_IN *in = (SOCKADDR_IN *)from;
+    SOCKADDR_IN6 *in = (SOCKADDR_IN6 *)from; // as large as any
     memset(in, 0, sizeof *in);
-    in->sin_family = AF_INET;
-    inet_pton(AF_INET, a.from.c_str(), &in->sin_addr);
-    *cbFrom = sizeof *in;
+    in->sin6_family = a.from.find(':') == std::string::npos ? AF_INET : AF_INET6;
+    inet_pton(in->sin6_family, a.from.c_str(), in->sin6_family == AF_INET ? (void *)&((SOCKADDR_IN *)in)->sin_addr
+                                                                          : (void *)&in->sin6_addr);
+    *cbFrom = in->sin6_family == AF_INET ? sizeof(SOCKADDR_IN) : sizeof *in;
     if ((int)a.text.size() > len)
         return WSASetLastError(WSAEMSGSIZE), SOCKET_ERROR;
     return memcpy(buf, a.text.data(), a.text.size()), (int)a.text.size();

@@ -161,7 +161,7 @@ Directory &directory();
 
 // --- iphlpapi, ws2_32's datagrams and winhttp: the local network ------------
 // One interface that multicasts, 10.0.0.1 and fe80::, when up; every answer
-// comes by IPv4. Each datagram sent that
+// comes through the IPv4 socket, from its host's address. Each datagram sent that
 // holds an answer's trigger (the Probe's action, or a Resolve's endpoint)
 // brings the answer back from its host; once none waits, select fails, and
 // the lookup ends. Each page is fetched by "host:port/path".

@@ -54,8 +54,10 @@ TEST(Text, ServerPartOfDescription)
         ServerPartOfDescription(c.description, buf, sizeof buf);
         EXPECT_STREQ(c.part, buf) << (c.description ? c.description : "(null)");
     }
-    char small[4];
-    ServerPartOfDescription("\\\\ABCDEF\\x", small, sizeof small);
+    char small[4] = "old";
+    EXPECT_EQ(0u, ServerPartOfDescription("\\\\ABCDEF\\x", small, 0)); // no room, not even for the end
+    EXPECT_STREQ("old", small);
+    EXPECT_EQ(3u, ServerPartOfDescription("\\\\ABCDEF\\x", small, sizeof small));
     EXPECT_STREQ("ABC", small);
 }
 

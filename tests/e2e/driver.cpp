@@ -266,14 +266,15 @@ struct Ink {
 
 // Captures the screen's top left until each place shows its black text on
 // its paper, for at most 15 s.
-bool CaptureDrawn(Shot *shot, HWND main, int width, int height, std::initializer_list<Ink> places)
+bool CaptureDrawn(Shot *shot, HWND main, int width, int height, std::initializer_list<Ink> places,
+                  const std::function<bool(const Shot &)> &also = [](const Shot &) { return true; })
 {
     return WaitFor([&] {
         *shot = Capture(width, height);
         for (const Ink &place : places)
             if (!Drawn(*shot, main, place.client, place.paper))
                 return false;
-        return true;
+        return also(*shot);
     });
 }
 
@@ -564,8 +565,8 @@ int ScaledWindow(const std::string &exe, const std::string &artifacts)
     Shot shot;
     Check(CaptureDrawn(&shot, z.main, at(760), at(530),
                        {{text(50, 45, 100), menu}, {text(490, 45, 90), menu}, {text(20, 245, 50), menu},
-                        {text(653, 5, 76), menu}}) &&
-              !RegionShows(shot, z.main, {at(731), at(5), at(760), at(22)}, kBlack),
+                        {text(653, 5, 76), menu}},
+                       [&](const Shot &s) { return !RegionShows(s, z.main, {at(731), at(5), at(760), at(22)}, kBlack); }),
           "the headings, Status : and the clock are drawn at their scaled places, the clock within its frame");
     SaveBmp(shot, artifacts + "\\scaled.bmp");
     PostMessageW(z.main, WM_COMMAND, IDM_SHOW_REMOTE, 0);

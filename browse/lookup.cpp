@@ -135,12 +135,10 @@ void HandOver(Lookup *l, ServerPage *page)
     if (!p) {
         if (page->text)
             HeapFree(GetProcessHeap(), 0, page->text);
-        ZeroMemory(page, sizeof *page);
         return;
     }
     *p = *page;
     p->next = NULL;
-    ZeroMemory(page, sizeof *page);
     AcquireSRWLockExclusive(&l->lock);
     if (l->last)
         l->last->next = p;

@@ -38,8 +38,9 @@ struct LookupSource {
 extern LookupSource g_directoryLookup, g_networkLookup;
 
 // The worker's side. KeepServer adds an entry to a page (one that can't be
-// kept is lost alone); HandOver publishes the page, tells the window and
-// leaves the page empty. Abandoned: the window let go; stop at the next step.
+// kept is lost alone); HandOver publishes the page and tells the window, or
+// frees it when it can't: the page is done with either way. Abandoned: the
+// window let go; stop at the next step.
 void KeepServer(ServerPage *page, const char *entry);
 void HandOver(Lookup *l, ServerPage *page);
 bool Abandoned(Lookup *l);

@@ -131,7 +131,7 @@ def main():
         dest = os.path.join(src, f)
         os.makedirs(os.path.dirname(dest), exist_ok=True)
         if not os.path.exists(dest) or open(os.path.join(ROOT, f), "rb").read() != open(dest, "rb").read():
-            shutil.copy2(os.path.join(ROOT, f), dest)
+            shutil.copy(os.path.join(ROOT, f), dest)  # now, so that a build after a stopped run sees it
 
     # Every site, then a seeded sample of them.
     catalogue = []

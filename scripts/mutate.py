@@ -17,6 +17,7 @@ import os
 import random
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -113,6 +114,8 @@ def main():
     ap.add_argument("--seed", type=int, default=int(os.environ.get("MUTATE_SEED", "1")))
     ap.add_argument("--count", type=int, default=int(os.environ.get("MUTATE_COUNT", "40")))
     args = ap.parse_args()
+    # Stopped, it puts the source of the fault under test back first.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("stopped"))
 
     # A display of its own, once.
     if not os.environ.get("ZELVANE_ON_XVFB"):

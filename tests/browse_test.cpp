@@ -456,7 +456,7 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
     };
     struct Device {
         std::string name; // pub:Computer's text, or a whole document beginning with "<"
-        enum { Direct, Bare, Resolved, Elsewhere, Silent, NotComputer, OtherPub } how = Direct; // Bare: IPv6, no port
+        enum { Direct, Bare, Resolved, Elsewhere, Silent, NotComputer, OtherPub, Overlong } how = Direct; // Bare: IPv6, no port
         std::string around = ""; // elements around pub:Computer, one a character
     };
     const std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE s [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
@@ -479,7 +479,7 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
                      {"NOTPC", Device::NotComputer},
                      {"AWAY", Device::Elsewhere}, {"A:B"}, {"A*B"}, {"A?B"}, {"A&quot;B"}, {"A&lt;B"}, {"A&gt;B"},
                      {"A|B"}, {"A\tB"}, {"A\xc2\x85" "B"}, {std::string(64, 'x')}, {std::string(63, 'y') + "/W"},
-                     {"BAD\xff\xfe"}, {"/Workgroup:X"}, {"NEAR", Device::Direct, "abcdefghi"}},
+                     {"BAD\xff\xfe"}, {"/Workgroup:X"}, {"NEAR", Device::Direct, "abcdefghi"}, {"LONG", Device::Overlong}},
          {}, {"\\\\NEAR", "\\\\" + std::string(63, 'y')}},
         {"a silent host holds no other", {{"QUIET/W", Device::Silent}, {"LOUD/W"}}, {}, {"\\\\LOUD", "\\\\QUIET"}},
     };
@@ -496,6 +496,8 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
             std::string url = (d.how == Device::Elsewhere ? "10.0.0.99" : ip) + ":5357" + path, at = "http://" + url;
             if (d.how == Device::Bare)
                 url = ip + ":80" + path, at = "http://[" + ip + "%7]" + path; // its own zone, for nothing here
+            if (d.how == Device::Overlong) // XAddrs that don't fit: a match read in part is none
+                at += " http://" + std::string(1100, 'x');
             std::string types = d.how == Device::NotComputer ? "wsdp:Device" : "wsdp:Device pub:Computer";
             std::string text = answer("ProbeMatch", epr, types, d.how == Device::Resolved ? "" : at);
             if (d.how == Device::OtherPub) // pub's prefix bound to another namespace

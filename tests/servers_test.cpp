@@ -77,6 +77,10 @@ TEST_F(ServersTest, SortedAndEachServerOnce)
     for (int c = 0x391; c <= 0x3C9; ++c)
         if (c != 0x3A2 && c != 0x3C2 && (c <= 0x3A9 || c >= 0x3B1)) // no final sigma
             greek.push_back(On((std::string("\\\\") + char(0xC0 | c >> 6) + char(0x80 | (c & 0x3F))).c_str()));
+    std::vector<fake::Printer> twice; // 300 servers, then each again once the table has grown
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < 300; ++i)
+            twice.push_back(On(("\\\\S" + std::to_string(i)).c_str()));
     struct Row {
         const char *what;
         std::vector<fake::Printer> records;
@@ -97,6 +101,7 @@ TEST_F(ServersTest, SortedAndEachServerOnce)
         {"Turkish", {On("\\\\PRINTI"), On("\\\\printi")}, {"\\\\PRINTI"}, 0},
         {"Polish", {On("\\\\\u0141\u00f3d\u017a"), On("\\\\\u0142\u00d3D\u0179")}, {"\\\\\u0141\u00f3d\u017a"}, 0},
         {"Greek, each letter once", greek, {}, 24},
+        {"each once after the table grew", twice, {}, 300},
         // Unit by unit: a supplementary letter keeps its case.
         {"supplementary", {On("\\\\\U00010428"), On("\\\\\U00010400")}, {}, 2},
         {"\\\\ alone only into an empty list", {On("\\\\PS1"), On("\\\\")}, {"\\\\PS1"}, 0},
@@ -111,7 +116,9 @@ TEST_F(ServersTest, SortedAndEachServerOnce)
             Names got = Fill(r.records);
             if (memory) { // the work: no search of the list, and a block of each kind (keys, slots, classes) once
                 EXPECT_EQ(0, readsInFill);
-                EXPECT_LE(fake::kernel().heapAllocs - allocs, 3);
+                if (r.records.size() < 128) { // the slots' first size
+                    EXPECT_LE(fake::kernel().heapAllocs - allocs, 3);
+                }
             }
             if (r.want.empty())
                 EXPECT_EQ(r.count, got.size());

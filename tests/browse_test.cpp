@@ -773,6 +773,16 @@ TEST_F(BrowseTest, RemotePanelToggleOrderAndSizes)
     for (HWND h : {g_hwndRemoteFrame, g_hwndRemoteServers, g_hwndRemotePrinters, g_hwndRemoteJobs})
         EXPECT_FALSE(IsWindowVisible(h));
     EXPECT_EQ((Names{"\\\\RS"}), Entries(g_hwndRemoteServers)) << "hiding keeps the lists";
+
+    // Left from another window of the thread, the focus comes back to the list that had it.
+    SetFocus(g_hwndLocalPrinters);
+    SendMessageA(hwnd, WM_ACTIVATE, WA_INACTIVE, 0);
+    HWND other = CreateWindowExA(0, "static", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, NULL, NULL, NULL, NULL);
+    SetFocus(other);
+    SendMessageA(hwnd, WM_ACTIVATE, WA_INACTIVE, 0);
+    SendMessageA(hwnd, WM_SETFOCUS, 0, 0);
+    EXPECT_EQ(g_hwndLocalPrinters, GetFocus());
+    DestroyWindow(other);
 }
 
 TEST_F(BrowseTest, RemotePanelToggleRepaintsTheWholeWindow)

@@ -456,7 +456,7 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
     };
     struct Device {
         std::string name; // pub:Computer's text, or a whole document beginning with "<"
-        enum { Direct, Bare, Resolved, Elsewhere, Silent, NotComputer, OtherPub, Overlong } how = Direct; // Bare: IPv6, no port
+        enum { Direct, Bare, Resolved, Elsewhere, Silent, NotComputer, OtherPub, Overlong, Quoted } how = Direct; // Bare: IPv6, no port
         std::string around = ""; // elements around pub:Computer, one a character
     };
     const std::string laughs = "<?xml version=\"1.0\"?><!DOCTYPE s [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
@@ -481,7 +481,8 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
                      {"NOTPC", Device::NotComputer},
                      {"AWAY", Device::Elsewhere}, {"A:B"}, {"A*B"}, {"A?B"}, {"A&quot;B"}, {"A&lt;B"}, {"A&gt;B"},
                      {"A|B"}, {"A\tB"}, {"A\xc2\x85" "B"}, {std::string(64, 'x')}, {std::string(63, 'y') + "/W"},
-                     {"BAD\xff\xfe"}, {"/Workgroup:X"}, {"NEAR", Device::Direct, "abcdefghi"}, {"LONG", Device::Overlong}},
+                     {"BAD\xff\xfe"}, {"/Workgroup:X"}, {"NEAR", Device::Direct, "abcdefghi"}, {"LONG", Device::Overlong},
+                     {"QUOTED", Device::Quoted}},
          {}, {"\\\\NEAR", "\\\\" + std::string(63, 'y')}},
         {"a silent host holds no other", {{"QUIET/W", Device::Silent}, {"LOUD/W"}}, {}, {"\\\\LOUD", "\\\\QUIET"}},
     };
@@ -494,7 +495,8 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
         for (size_t i = 0; i < c.devices.size(); ++i) {
             const Device &d = c.devices[i];
             std::string ip = (d.how == Device::Bare ? "fd00::" : "10.0.0.") + std::to_string(i + 2);
-            std::string epr = "urn:uuid:d-" + std::to_string(i), path = "/" + std::to_string(i);
+            std::string epr = "urn:uuid:d-" + std::to_string(i) + (d.how == Device::Quoted ? "&quot;" : ""),
+                        path = "/" + std::to_string(i); // an address with a quote goes into no message
             std::string url = (d.how == Device::Elsewhere ? "10.0.0.99" : ip) + ":5357" + path, at = "http://" + url;
             if (d.how == Device::Bare)
                 url = ip + ":80" + path, at = "http://[" + ip + "%7]" + path; // its own zone, for nothing here

@@ -15,22 +15,27 @@ export SOURCE_DATE_EPOCH
 (cd "$other/src" && cmake --preset mingw -B "$other/build" -DZELVANE_TESTS=OFF -DCMAKE_RULE_MESSAGES=OFF >/dev/null)
 cmake --build "$other/build" -j2 --target zelvane >/dev/null
 "$other/src/packaging/dist.sh" "$other/build" >/dev/null
-# The packages of this build tree, made with the same time.
-"$root/packaging/dist.sh" "$BUILD" >/dev/null
+# The packages of this build tree, made with the same time, beside the
+# others: BUILD/dist is the installer test's, which runs meanwhile.
+here="$BUILD/repro/here"
+"$root/packaging/dist.sh" "$BUILD" "$here" >/dev/null
 
 failed=0
-for f in zelvane.exe dist/zelvane-*-win64.zip; do
-    mine=$(echo "$BUILD"/$f)
-    theirs="$other/build/${mine#"$BUILD"/}"
-    if cmp -s "$mine" "$theirs"; then
-        echo "ok - ${mine#"$BUILD"/} is byte-identical when built in another folder"
+for f in zelvane.exe zelvane-*-win64.zip; do
+    if [ "$f" = zelvane.exe ]; then
+        mine="$BUILD/$f" theirs="$other/build/$f"
     else
-        echo "FAIL - ${mine#"$BUILD"/} differs when built in another folder:"
+        mine=$(echo "$here"/$f) theirs=$(echo "$other/build/dist"/$f)
+    fi
+    if cmp -s "$mine" "$theirs"; then
+        echo "ok - $(basename "$mine") is byte-identical when built in another folder"
+    else
+        echo "FAIL - $(basename "$mine") differs when built in another folder:"
         cmp -l "$mine" "$theirs" | head -5 || true
         failed=1
     fi
 done
-setup=$(echo "$BUILD"/dist/zelvane-*-setup.exe)
+setup=$(echo "$here"/zelvane-*-setup.exe)
 if cmp -s "$setup" "$other/build/dist/$(basename "$setup")"; then
     echo "note - the installer is byte-identical too"
 else

@@ -51,12 +51,14 @@ bench: configure
 	@scripts/bench.sh $(BUILD)
 
 # Faults planted in the program's sources one at a time, a seeded sample of
-# COUNT, each built and tested; the score of those caught comes last. Not part
+# COUNT that build, each built and tested; the score of those caught comes
+# last. FIRST goes on with a stopped run from that fault of its draw. Not part
 # of make test: it takes a minute or so a fault.
 SEED ?= 1
 COUNT ?= 40
+FIRST ?= 1
 mutate: deps
-	@scripts/mutate.py $(BUILD) --seed $(SEED) --count $(COUNT)
+	@scripts/mutate.py $(BUILD) --seed $(SEED) --count $(COUNT) --first $(FIRST)
 
 clean:
 	rm -rf $(BUILD)

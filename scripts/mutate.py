@@ -3,14 +3,15 @@
 tests against each: a comparison turned, a negation dropped, a step of one
 made two, a call removed or a return value swapped. Prints each fault, whether a test caught it, and the score last.
 
-    mutate.py BUILD [--seed N] [--count N]
+    mutate.py BUILD [--seed N] [--count N] [--first N]
 
 The faults are drawn, seeded, from app/, browse/ and default/. They are made
 in a copy of the tracked sources in BUILD/mutate, built there and tested with
 the tests that run the program's code: the test executable's groups first,
 then, if they all pass, the seeded sessions, the end-to-end tests and the
-fuzzers. A fault that does not build is left out of the score; one that makes
-a test hang counts as caught.
+fuzzers. A fault that does not build is left out of the score, and the next
+one drawn is taken in its place, until COUNT have built; one that makes a test
+hang counts as caught. --first goes on with a stopped run of the same seed.
 """
 import argparse
 import os
@@ -113,6 +114,7 @@ def main():
     ap.add_argument("build")
     ap.add_argument("--seed", type=int, default=int(os.environ.get("MUTATE_SEED", "1")))
     ap.add_argument("--count", type=int, default=int(os.environ.get("MUTATE_COUNT", "40")))
+    ap.add_argument("--first", type=int, default=1, help="the first of the draw to plant")
     args = ap.parse_args()
     # Stopped, it puts the source of the fault under test back first.
     signal.signal(signal.SIGTERM, lambda *_: sys.exit("stopped"))
@@ -144,8 +146,10 @@ def main():
                 rel = f"{d}/{name}"
                 catalogue += [(rel,) + s for s in sites(os.path.join(src, rel))[1]]
     rng = random.Random(args.seed)
-    sample = rng.sample(catalogue, min(args.count, len(catalogue)))
-    print(f"{len(sample)} of {len(catalogue)} faults, seed {args.seed} (--seed N --count N choose others)",
+    # Twice as many drawn, for those that don't build; from a catalogue this
+    # large, the first COUNT are those that a draw of COUNT alone gives.
+    sample = rng.sample(catalogue, min(2 * args.count, len(catalogue)))
+    print(f"{args.count} of {len(catalogue)} faults that build, seed {args.seed} (--seed N --count N choose others)",
           flush=True)
 
     env = dict(os.environ, WINEARCH="win64", WINEDEBUG="-all", ZELVANE_SEED=str(args.seed),
@@ -183,15 +187,20 @@ def main():
         sys.exit("the tests fail without any fault: nothing to measure")
     print(f"the tests pass on the sources as they are ({time.time() - start:.0f} s)", flush=True)
 
-    caught = built = 0
+    caught = built = tried = 0
     survivors = []
     for i, (rel, n, a, b, repl, kind) in enumerate(sample, 1):
+        if i < args.first:
+            continue
+        if built == args.count:
+            break
+        tried += 1
         path = os.path.join(src, rel)
         original = open(path, encoding="utf-8").read()
         lines = original.split("\n")
         line = lines[n]
         lines[n] = line[:a] + repl + line[b:]
-        what = f"[{i}/{len(sample)}] {rel}:{n + 1} {kind}: {line[a:b].strip()!r} -> {repl!r}"
+        what = f"[{i}] {rel}:{n + 1} {kind}: {line[a:b].strip()!r} -> {repl!r}"
         try:
             with open(path, "w", encoding="utf-8") as f:
                 f.write("\n".join(lines))
@@ -219,7 +228,7 @@ def main():
         print("  " + s)
     score = 100.0 * caught / built if built else 0.0
     print(f"score: {caught} of {built} faults that build caught ({score:.0f}%), "
-          f"{len(sample) - built} did not build; {time.time() - start:.0f} s")
+          f"{tried - built} did not build; {time.time() - start:.0f} s")
 
 
 if __name__ == "__main__":

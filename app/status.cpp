@@ -52,7 +52,6 @@ void DrawClock(HDC hdc)
 void WipeStatusBand(HWND hwnd, HDC hdc)
 {
     COLORREF menu = GetSysColor(COLOR_MENU);
-    SetBkColor(hdc, menu);
     HBRUSH brush = CreateSolidBrush(menu);
     HGDIOBJ oldBrush = SelectObject(hdc, brush);
     HPEN pen = CreatePen(PS_SOLID, 0, menu);

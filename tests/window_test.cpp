@@ -263,7 +263,8 @@ TEST_F(WindowTest, StartupDestroyPostsQuitWithZero)
 // A monitor of another scale: the window, its lists and labels at the new
 // DPI, in one move to the place that the system suggests, and the lists given
 // a TrueType font of the system font's height there; back at the system DPI,
-// or as the window goes, that font is deleted. (125%: 144 DPI would need a larger screen than the
+// or as the window goes, that font is deleted; a window that opens on such
+// a monitor is at its DPI from the first. (125%: 144 DPI would need a larger screen than the
 // tests' 1024 by 768.)
 TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
 {
@@ -322,6 +323,13 @@ TEST_F(WindowTest, DpiChangeLaysOutAgainAndGivesBackItsFont)
         ASSERT_TRUE(!texts.empty() && texts.size() % 4 == 0) << texts.size();
         EXPECT_TRUE(texts[texts.size() - 3].x == at(270) && texts.back().y == at(245));
     }
+    DestroyWindow(hwnd);
+    // Opened on such a monitor: at its DPI from the first.
+    fake::kernel().monitorDpi = 120;
+    Open();
+    fake::kernel().monitorDpi = 0;
+    RECT r = WindowRect(hwnd);
+    EXPECT_TRUE(r.right - r.left == MulDiv(760, 120, 96) && SendMessageA(g_hwndLocalServers, WM_GETFONT, 0, 0));
     DestroyWindow(hwnd);
     hwnd = nullptr;
     EXPECT_TRUE(fake::gdi().live.empty());

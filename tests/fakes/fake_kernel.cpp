@@ -199,14 +199,21 @@ BOOL WINAPI FakeGetComputerNameExW(COMPUTER_NAME_FORMAT kind, LPWSTR buf, LPDWOR
     return TRUE;
 }
 
-// Wine is told apart by ntdll's wine_get_version.
+// Wine is told apart by ntdll's wine_get_version. With a monitor's DPI
+// chosen, user32's calls of Windows 10 are looked up in this executable,
+// which has GetDpiForWindow alone.
 HMODULE WINAPI FakeGetModuleHandleA(LPCSTR name)
 {
     bool hidden = fake::kernel().windows && name && lstrcmpiA(name, "ntdll.dll") == 0;
+    if (fake::kernel().monitorDpi && name && lstrcmpiA(name, "user32.dll") == 0)
+        name = NULL;
     return hidden ? NULL : REAL("kernel32.dll", GetModuleHandleA)(name);
 }
 
 } // namespace
+
+extern "C" UINT WINAPI MonitorDpiForWindow(HWND) { return fake::kernel().monitorDpi; }
+__asm__(".section .drectve\n.ascii \" -export:GetDpiForWindow=MonitorDpiForWindow\"\n.text");
 
 extern "C" {
 decltype(&FakeGetModuleHandleA) __imp_GetModuleHandleA = FakeGetModuleHandleA;

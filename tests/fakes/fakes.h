@@ -112,6 +112,7 @@ struct Kernel {
     std::optional<std::string> computerName;
     std::wstring dnsDomain;                   // none: the machine is in no domain
     bool windows = false;                     // ntdll shows no Wine: the program takes Windows' paths
+    UINT monitorDpi = 0;                      // user32's GetDpiForWindow answers this; 0: the platform's
 };
 Kernel &kernel();
 

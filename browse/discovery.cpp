@@ -33,7 +33,7 @@ const int kMaxHosts = MAXIMUM_WAIT_OBJECTS; // hosts fetched in one lookup, each
 const int kMaxInterfaces = 16;
 const int kCchEpr = 128;        // an endpoint's address (urn:uuid: and 36 more)
 const int kCchXAddrs = 1024;
-const int kCchComputer = 512;   // enough to find a name of 63 bytes and its separator
+const int kCchComputer = 65;    // a name's 63 units and one more, which tells a longer name
 
 const WCHAR kSoap[] = L"http://www.w3.org/2003/05/soap-envelope";
 const WCHAR kWsa[] = L"http://schemas.xmlsoap.org/ws/2004/08/addressing";

@@ -480,9 +480,9 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
                      "abcdefghijklmnopq"}, {"OTHER", Device::OtherPub}, {metadata("OTHERNS", "urn:other", "")},
                      {"NOTPC", Device::NotComputer},
                      {"AWAY", Device::Elsewhere}, {"A:B"}, {"A*B"}, {"A?B"}, {"A&quot;B"}, {"A&lt;B"}, {"A&gt;B"},
-                     {"A|B"}, {"A\tB"}, {"A\xc2\x85" "B"}, {std::string(64, 'x')}, {std::string(63, 'y') + "/W"},
-                     {"BAD\xff\xfe"}, {"/Workgroup:X"}, {"NEAR", Device::Direct, "abcdefghi"}, {"LONG", Device::Overlong},
-                     {"QUOTED", Device::Quoted}},
+                     {"A|B"}, {"A\tB"}, {"A\xc2\x85" "B"}, {std::string(64, 'x')}, {std::string(70, 'z')},
+                     {std::string(63, 'y') + "/W"}, {"BAD\xff\xfe"}, {"/Workgroup:X"}, {"NEAR", Device::Direct, "abcdefghi"},
+                     {"LONG", Device::Overlong}, {"QUOTED", Device::Quoted}},
          {}, {"\\\\NEAR", "\\\\" + std::string(63, 'y')}},
         {"a silent host holds no other", {{"QUIET/W", Device::Silent}, {"LOUD/W"}}, {}, {"\\\\LOUD", "\\\\QUIET"}},
     };

@@ -544,6 +544,7 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
         // Each message sent twice by IPv4 and by IPv6, each device resolved and each host fetched once,
         // whatever comes again.
         EXPECT_EQ(4, sent("/Probe<"));
+        EXPECT_EQ(2, n.adapterQueries) << "the interfaces asked for again once the first answer is short";
         EXPECT_EQ(4 * devices([](const Device &d) { return d.how == Device::Resolved; }), sent("/Resolve<"));
         EXPECT_EQ(devices([](const Device &d) { return d.how <= Device::Silent && d.how != Device::Elsewhere; }),
                   (long)n.fetched.size());

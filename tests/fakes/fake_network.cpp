@@ -49,8 +49,9 @@ extern "C" ULONG WINAPI GetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_AD
     };
     if (!fake::network().up)
         return ERROR_NO_DATA;
-    if (*cb < sizeof(Layout))
-        return *cb = sizeof(Layout), ERROR_BUFFER_OVERFLOW;
+    const ULONG needed = 32768; // more than a first guess: the adapters grew since
+    if (++fake::network().adapterQueries, *cb < needed)
+        return *cb = needed, ERROR_BUFFER_OVERFLOW;
     Layout *l = (Layout *)all;
     memset(l, 0, sizeof *l);
     l->adapter.OperStatus = IfOperStatusUp;

@@ -184,6 +184,7 @@ struct Network {
     DWORD access = 0;                         // WinHttpOpen's access type
     long sockets = 0, handles = 0;            // open
     long startups = 0;                        // WSAStartup less WSACleanup, on the worker
+    long adapterQueries = 0;                  // GetAdaptersAddresses calls, the first always short
 };
 Network &network();
 

@@ -146,9 +146,9 @@ def main():
                 rel = f"{d}/{name}"
                 catalogue += [(rel,) + s for s in sites(os.path.join(src, rel))[1]]
     rng = random.Random(args.seed)
-    # Twice as many drawn, for those that don't build; from a catalogue this
-    # large, the first COUNT are those that a draw of COUNT alone gives.
-    sample = rng.sample(catalogue, min(2 * args.count, len(catalogue)))
+    # Twice as many drawn after FIRST, for those that don't build; from a
+    # catalogue this large, a draw's first N are those of a draw of N alone.
+    sample = rng.sample(catalogue, min(args.first - 1 + 2 * args.count, len(catalogue)))
     print(f"{args.count} of {len(catalogue)} faults that build, seed {args.seed} (--seed N --count N choose others)",
           flush=True)
 

@@ -24,8 +24,11 @@ void Guarded(size_t cb, bool appended, std::initializer_list<std::string> parts,
     size_t n = compose(&buf[0], cb, a, b);
     if (buf[cb] != '\x7f')
         __builtin_trap(); // wrote past the buffer
-    if (!cb)
+    if (!cb) {
+        if (n)
+            __builtin_trap(); // nothing composed, nothing counted
         return;
+    }
     std::string expect;
     for (const std::string &part : parts) {
         size_t kept = CutLength(g_cp, part, cb - 1 - expect.size());

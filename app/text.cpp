@@ -65,7 +65,7 @@ void SetTextCodePage(unsigned codePage, const unsigned char *leadByteRanges, siz
 {
     g_utf8 = codePage == 65001;
     memset(g_lead, 0, sizeof g_lead);
-    for (size_t i = 0; leadByteRanges && i + 1 < cbRanges && (leadByteRanges[i] || leadByteRanges[i + 1]); i += 2)
+    for (size_t i = 0; leadByteRanges && i + 1 < cbRanges && leadByteRanges[i]; i += 2) // no range starts at 0
         for (unsigned c = leadByteRanges[i]; c <= leadByteRanges[i + 1]; ++c)
             g_lead[c] = true;
 }

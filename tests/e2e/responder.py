@@ -6,10 +6,11 @@
 Answers every Probe and Resolve that reaches eth0, over IPv4 and IPv6, from
 the address the asker reaches, and serves each device's metadata on port 5357.
 Each device is two, one for each family, so that the lookup has to fetch over
-both. One device's XAddrs name this host's other address of the family, so
-that a fetch there is seen. The silent device takes the connection and never
-answers; HELD_FILE exists while the first such connection is open. Prints one
-line per fetch.
+both; the IPv6 one's computer has "-6" after its name, so that both are listed
+only once both were fetched. One device's XAddrs name this host's other
+address of the family, so that a fetch there is seen. The silent device takes
+the connection and never answers; HELD_FILE exists while the first such
+connection is open. Prints one line per fetch.
 """
 import http.server
 import os
@@ -108,11 +109,12 @@ class Metadata(http.server.BaseHTTPRequestHandler):
             self.hold()
             return
         device = urn(name, int(family))
+        computer = DEVICES[name][1].replace('/', '/' if int(family) == socket.AF_INET else '-6/', 1)
         meta = ('<wsx:Metadata><wsx:MetadataSection Dialect="http://schemas.xmlsoap.org/ws/2006/02/devprof/'
                 'Relationship"><wsdp:Relationship Type="http://schemas.xmlsoap.org/ws/2006/02/devprof/host">'
                 f'<wsdp:Host><wsa:EndpointReference><wsa:Address>{device}</wsa:Address></wsa:EndpointReference>'
                 f'<wsdp:Types>pub:Computer</wsdp:Types><wsdp:ServiceId>{device}</wsdp:ServiceId>'
-                f'<pub:Computer>{DEVICES[name][1]}</pub:Computer></wsdp:Host>'
+                f'<pub:Computer>{computer}</pub:Computer></wsdp:Host>'
                 '</wsdp:Relationship></wsx:MetadataSection></wsx:Metadata>')
         doc = envelope('http://schemas.xmlsoap.org/ws/2004/09/transfer/GetResponse', field(body, 'MessageID'), meta)
         self.send_response(200)

@@ -37,6 +37,11 @@ DEVICES = {'silent': ('probe', 'SILENT/Workgroup:OFFICE'),
            'foreign': ('resolve', 'ELSEWHERE/Workgroup:OFFICE')}
 
 
+def log(line, lock=threading.Lock()):  # a line whole: fetches print from threads of their own
+    with lock:
+        print(line, flush=True)
+
+
 def urn(name, family):
     return uuid.uuid5(uuid.NAMESPACE_DNS, f'{name}.{int(family)}.zelvane.test').urn
 
@@ -99,10 +104,10 @@ class Metadata(http.server.BaseHTTPRequestHandler):
         name, _, family = self.path.strip('/').partition('/')
         body = self.rfile.read(int(self.headers.get('Content-Length', 0))).decode('utf-8', 'replace')
         local = self.connection.getsockname()[0].removeprefix('::ffff:')
-        print(f'fetched {name} at {local}', flush=True)
+        log(f'fetched {name} at {local}')
         if (name not in DEVICES or not family.isdigit() or field(body, 'To') != urn(name, int(family)) or
                 not field(body, 'Action').endswith('/transfer/Get')):
-            print(f'refused {self.path}: not a Get to its device', flush=True)
+            log(f'refused {self.path}: not a Get to its device')
             self.send_error(400)
             return
         if name == 'silent':
@@ -134,7 +139,7 @@ class Metadata(http.server.BaseHTTPRequestHandler):
             pass
         if first:
             os.remove(HELD)
-            print('silent released', flush=True)
+            log('silent released')
         self.close_connection = True
 
     def log_message(self, *args):

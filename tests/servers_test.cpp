@@ -7,13 +7,18 @@
 
 namespace {
 
-// The list box's own searches and reads, which a fill makes only out of memory.
-LONG g_listReads;
+// The list box's own searches and reads, which a fill makes only out of
+// memory, and its adds while it redraws, each of which would repaint it.
+LONG g_listReads, g_loudAdds;
+bool g_listRedraws = true;
 WNDPROC g_listProc;
 LRESULT CALLBACK CountingList(HWND list, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == LB_GETTEXT || msg == LB_GETTEXTLEN || msg == LB_FINDSTRING || msg == LB_FINDSTRINGEXACT)
         ++g_listReads;
+    if (msg == WM_SETREDRAW)
+        g_listRedraws = wParam != 0;
+    g_loudAdds += msg == LB_ADDSTRING && g_listRedraws;
     return CallWindowProcA(g_listProc, list, msg, wParam, lParam);
 }
 
@@ -26,9 +31,10 @@ class ServersTest : public MainWindowTest {
         fake::spooler().enumCalls.clear();
         fake::winsock() = fake::Winsock{0, 0, {}, 0, fake::winsock().hostName};
         SendMessageA(g_hwndLocalServers, LB_RESETCONTENT, 0, 0);
-        g_listReads = 0;
+        g_listReads = g_loudAdds = 0;
         EXPECT_EQ(1, FillLocalServerList(hwnd, g_hwndLocalServers));
         readsInFill = g_listReads;
+        EXPECT_EQ(0, g_loudAdds) << "an add that repaints the list";
         return Entries(g_hwndLocalServers);
     }
 

@@ -114,7 +114,9 @@ class Metadata(http.server.BaseHTTPRequestHandler):
             self.hold()
             return
         device = urn(name, int(family))
-        computer = DEVICES[name][1].replace('/', '/' if int(family) == socket.AF_INET else '-6/', 1)
+        computer = DEVICES[name][1]
+        if int(family) == socket.AF_INET6:  # a computer of its own, so that both fetches are awaited
+            computer = computer.replace('/', '-6/', 1)
         meta = ('<wsx:Metadata><wsx:MetadataSection Dialect="http://schemas.xmlsoap.org/ws/2006/02/devprof/'
                 'Relationship"><wsdp:Relationship Type="http://schemas.xmlsoap.org/ws/2006/02/devprof/host">'
                 f'<wsdp:Host><wsa:EndpointReference><wsa:Address>{device}</wsa:Address></wsa:EndpointReference>'

@@ -792,7 +792,8 @@ int main()
     Check(CaptureDrawn(&collapsed, z.main, 760, 530, {{{653, 5, 729, 21}, menu}, {{20, 245, 75, 262}, menu}}),
           "the clock shows in its frame");
     Check(CaptureDrawn(&collapsed, z.main, 760, 530,
-                       {{{50, 45, 150, 62}, menu}, {{270, 45, 420, 62}, menu}, {{490, 45, 590, 62}, menu}}),
+                       {{{50, 45, 150, 62}, menu}, {{270, 45, 420, 62}, menu}, {{490, 45, 590, 62}, menu},
+                        {{20, 245, 75, 262}, menu}}),
           "the three column labels are drawn in black");
     SaveBmp(collapsed, artifacts + "\\collapsed.bmp");
     Check(RegionShows(collapsed, z.main, {20, 245, 75, 262}, kBlack), "Status : stands at 20,245");

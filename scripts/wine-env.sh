@@ -6,6 +6,8 @@ export WINEPREFIX="$ZELVANE_BUILD/wineprefix"
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+# A script that stops at its first failure says where.
+[[ $- != *e* ]] || trap 'code=$? && echo "# $(basename "$0") stopped at its line $LINENO, whose command ended with $code"' ERR
 
 # Runs the calling script again on a virtual display of its own, once, of
 # ZELVANE_SCREEN's size (1024x768x24 when unset):
@@ -17,19 +19,36 @@ zelvane_xvfb() {
     fi
 }
 
+# Runs one Wine command of a run's set-up, its output kept in the prefix's
+# set-up log. Under load, Wine now and then ends one of its processes early
+# with nothing said (three times in some ninety stress runs); a step that
+# fails is run once more, saying so, and a second failure says the command,
+# its code and the end of the log.
+zelvane_setup() {
+    local log="$WINEPREFIX-setup.log" code
+    "$@" </dev/null >>"$log" 2>&1 && return
+    code=$?
+    echo "# $* ended with $code: again" >&2
+    "$@" </dev/null >>"$log" 2>&1 && return
+    code=$?
+    echo "FAIL - $* ended with $code twice; the end of $log:"
+    tail -n 20 "$log"
+    return $code
+}
+
 # Creates the prefix when it is missing; with "fresh", always anew.
 zelvane_prefix() {
     if [ "${1:-}" = fresh ]; then
         wineserver -k 2>/dev/null || true
-        rm -rf "$WINEPREFIX"
+        rm -rf "$WINEPREFIX" "$WINEPREFIX-setup.log"
     fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Creating the Wine prefix in $WINEPREFIX"
-        wineboot -i >/dev/null 2>&1
+        zelvane_setup wineboot -i
         # Windows 10's and 11's menu colour. Wine's is white, as a device
         # context's default background is, which would hide a text drawn with
         # no background colour set; on Windows it stands in a white box.
-        wine reg add 'HKCU\Control Panel\Colors' /v Menu /d '240 240 240' /f </dev/null >/dev/null 2>&1
+        zelvane_setup wine reg add 'HKCU\Control Panel\Colors' /v Menu /d '240 240 240' /f
         wineserver -w
     fi
     # Wine draws the caption buttons with the Marlett font, as Windows does,
@@ -56,7 +75,7 @@ zelvane_wine_down() {
 # none, managed windows make every hide wait two seconds for a withdrawal
 # that never comes.
 zelvane_managed() {
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$1" /f </dev/null >/dev/null 2>&1 || true
+    zelvane_setup wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$1" /f
 }
 
 # Has Wine's spooler list each CUPS queue QUEUE and share it under its own

@@ -51,9 +51,9 @@ zelvane_share_queue "$BUILD/tests/e2e_driver.exe" ZelvaneLaser Drukarka-Łódź 
 # The shell prints a .txt file with the text editor, whose window (hidden
 # while it prints) and print dialog open to the right of Zelvane's: nothing
 # covers the status line that the checks read off the screen.
-wine reg add 'HKCR\.txt' /ve /d txtfile /f </dev/null >/dev/null 2>&1
+zelvane_setup wine reg add 'HKCR\.txt' /ve /d txtfile /f
 for v in iWindowPosX=1200 iWindowPosY=100; do
-    wine reg add 'HKCU\Software\Microsoft\Notepad' /v "${v%=*}" /t REG_DWORD /d "${v#*=}" /f </dev/null >/dev/null 2>&1
+    zelvane_setup wine reg add 'HKCU\Software\Microsoft\Notepad' /v "${v%=*}" /t REG_DWORD /d "${v#*=}" /f
 done
 
 # The program as current linkers lay it out (binutils 2.43 on): its import
@@ -130,7 +130,7 @@ done
 # the server is started anew once the setting is written.
 zelvane_wine_down
 wineserver -w
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f </dev/null >/dev/null 2>&1
+zelvane_setup wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f
 wineserver -w
 zelvane_wine_up
 wine "$BUILD/tests/e2e_driver.exe" --scale "$(winepath -w "$exe")" "$(winepath -w "$art")" </dev/null >"$art/scaled.log" 2>&1 ||

@@ -21,7 +21,7 @@ zelvane_xvfb() {
 
 # Runs one Wine command of a run's set-up, its output kept in the prefix's
 # set-up log. Under load, Wine now and then ends one of its processes early
-# with nothing said (three times in some ninety stress runs); a step that
+# with nothing said (three times in about a hundred stress runs); a step that
 # fails is run once more, saying so, and a second failure says the command,
 # its code and the end of the log.
 zelvane_setup() {

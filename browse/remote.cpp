@@ -48,7 +48,8 @@ LRESULT AnchorOf(HWND list, LRESULT top)
 // the server that was selected, again by the fill's equality: the same
 // server may come back in other letters. That server is selected again as it
 // joins, its printers and jobs left as they are, once the page is in; the
-// view is set after it, since the selection scrolls the list.
+// view is set after it, since the selection scrolls the list. The caret
+// stays on the selection, wherever servers join.
 void JoinRemoteServers(const char *entries, size_t cb)
 {
     if (!s_bOpen)
@@ -78,8 +79,12 @@ void JoinRemoteServers(const char *entries, size_t cb)
         if (s_szChosen[0] && SameServer(entry, s_szChosen))
             chosen = added, s_szChosen[0] = '\0';
     }
-    if (chosen >= 0)
-        SendMessageA(list, LB_SETCURSEL, (WPARAM)chosen, 0);
+    // A server sorted in above the selection moves it down but leaves the
+    // caret on its row, and the keys go on from the caret: the selection is
+    // set again, which takes the caret with it.
+    LRESULT sel = chosen >= 0 ? chosen : SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (sel >= 0 && (chosen >= 0 || SendMessageA(list, LB_GETCARETINDEX, 0, 0) != sel))
+        SendMessageA(list, LB_SETCURSEL, (WPARAM)sel, 0);
     LRESULT want = anchor > row ? anchor - row : 0;
     if (SendMessageA(list, LB_GETTOPINDEX, 0, 0) != want)
         SendMessageA(list, LB_SETTOPINDEX, (WPARAM)want, 0);

@@ -408,6 +408,11 @@ TEST_F(BrowseTest, RemoteServersFromTheDirectory)
                 EXPECT_EQ(c.wantTop ? c.wantTop : top,
                           Entries(g_hwndRemoteServers).at(SendMessageA(g_hwndRemoteServers, LB_GETTOPINDEX, 0, 0)));
             }
+            if (sel >= 0 && sel + 1 < (LRESULT)Entries(g_hwndRemoteServers).size()) { // the keys go on from it
+                std::string next = Entries(g_hwndRemoteServers).at(sel + 1);
+                SendMessageA(g_hwndRemoteServers, WM_KEYDOWN, VK_DOWN, 0);
+                EXPECT_EQ(next, Entries(g_hwndRemoteServers).at(SendMessageA(g_hwndRemoteServers, LB_GETCURSEL, 0, 0)));
+            }
             if (held)
                 CloseHandle(fake::directory().bindGate);
         }

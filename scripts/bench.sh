@@ -13,7 +13,7 @@ zelvane_managed N
 trap zelvane_wine_down EXIT
 
 echo "Machine: $(nproc) cores, $(free -g | awk '/Mem:/ {print $2}') GiB, $(uname -sr), $(wine --version)"
-wine "$ZELVANE_BUILD/tests/zelvane_bench.exe" "$(winepath -w "$ZELVANE_BUILD/zelvane.exe")" \
-    "$(winepath -w "$ZELVANE_BUILD/tests/zelvane_floor.exe")" </dev/null
+wine "$ZELVANE_BUILD/tests/zelvane_bench.exe" "$(zelvane_winpath "$ZELVANE_BUILD/zelvane.exe")" \
+    "$(zelvane_winpath "$ZELVANE_BUILD/tests/zelvane_floor.exe")" </dev/null
 # The network's rows, from namespaces of their own.
 "$here/../tests/e2e/network.sh" "$ZELVANE_BUILD" --bench

@@ -21,7 +21,7 @@ zelvane_xvfb() {
 
 # Runs one Wine command of a run's set-up, its output kept in the prefix's
 # set-up log. Under load, Wine now and then ends one of its processes early
-# with nothing said (three times in about a hundred stress runs); a step that
+# with nothing said (four times in about 130 stress runs); a step that
 # fails is run once more, saying so, and a second failure says the command,
 # its code and the end of the log.
 zelvane_setup() {
@@ -65,6 +65,16 @@ zelvane_prefix() {
 zelvane_wine_up() {
     (wineserver -p </dev/null >/dev/null 2>&1 &) # returns at once, even when one runs already
     wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# The Windows name of a file of this machine: Wine's Z: drive is the whole
+# file system in every prefix. Written out here rather than asked of winepath,
+# which is one more Wine process for Wine to end early under load (one did, in
+# a stress run), and whose failure in an argument goes unseen.
+zelvane_winpath() {
+    local p
+    p=$(realpath -ms "$1")
+    printf 'Z:%s\n' "${p//\//\\}"
 }
 
 zelvane_wine_down() {

@@ -87,7 +87,7 @@ zelvane_wine_up
 zelvane_managed N
 export LC_ALL=C.UTF-8
 driver=$BUILD/tests/e2e_driver.exe
-exe=$(winepath -w "$BUILD/zelvane.exe")
+exe=$(zelvane_winpath "$BUILD/zelvane.exe")
 status=0
 wine "$driver" --directory "$exe" listed </dev/null || status=1
 # A directory that takes the connection and then says nothing.

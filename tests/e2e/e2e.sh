@@ -95,8 +95,8 @@ overrides=$(zelvane_plant "$art $docs" winspool.drv compstui.dll comctl32.dll ws
     spoolss.dll localspl.dll shcore.dll shlwapi.dll shell32.dll comdlg32.dll oleacc.dll)
 
 status=0
-WINEDLLOVERRIDES=$overrides wine "$BUILD/tests/e2e_driver.exe" "$(winepath -w "$exe")" "$(winepath -w "$art")" "$HOST" \
-    "$(winepath -w "$doc")" "$(winepath -w "$foreign")" </dev/null >"$art/driver.log" 2>&1 || status=1
+WINEDLLOVERRIDES=$overrides wine "$BUILD/tests/e2e_driver.exe" "$(zelvane_winpath "$exe")" "$(zelvane_winpath "$art")" "$HOST" \
+    "$(zelvane_winpath "$doc")" "$(zelvane_winpath "$foreign")" </dev/null >"$art/driver.log" 2>&1 || status=1
 # (Into a file: the editor that the shell starts inherits the driver's output
 # and may outlive it, which would hold a pipe open.)
 cat "$art/driver.log"
@@ -133,7 +133,7 @@ wineserver -w
 zelvane_setup wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f
 wineserver -w
 zelvane_wine_up
-wine "$BUILD/tests/e2e_driver.exe" --scale "$(winepath -w "$exe")" "$(winepath -w "$art")" </dev/null >"$art/scaled.log" 2>&1 ||
+wine "$BUILD/tests/e2e_driver.exe" --scale "$(zelvane_winpath "$exe")" "$(zelvane_winpath "$art")" </dev/null >"$art/scaled.log" 2>&1 ||
     status=1
 cat "$art/scaled.log"
 

@@ -117,13 +117,13 @@ for _ in $(seq 1 100); do all_up && break; sleep 0.1; done
 all_up || { echo "FAIL - the hosts answer within 10 s"; tail -n 20 "$dir"/*.log; exit 1; }
 
 export LC_ALL=C.UTF-8
-exe=$(winepath -w "$BUILD/zelvane.exe")
+exe=$(zelvane_winpath "$BUILD/zelvane.exe")
 if [ -n "$bench" ]; then
     python3 "$root/tests/bench/network.py" "${3:-9}" $net.1 "$BUILD/tests/e2e_driver.exe" "$exe" "${names[@]}"
     exit
 fi
 status=0 # the daemons' hosts and the responder's good devices, one a family, listed; nothing else
-held=$(winepath -w "$dir/held")
+held=$(zelvane_winpath "$dir/held")
 # Wine's errors go to a log of their own, shown with the others on a failure.
 # Rarely (twice in 62 stress runs) Wine ends the driver before its first line,
 # with nothing said: then no lookup ran, and the driver is started once more.

@@ -111,6 +111,7 @@ TEST_F(ServersTest, SortedAndEachServerOnce)
         // Unit by unit: a supplementary letter keeps its case.
         {"supplementary", {On("\\\\\U00010428"), On("\\\\\U00010400")}, {}, 2},
         {"\\\\ alone only into an empty list", {On("\\\\PS1"), On("\\\\")}, {"\\\\PS1"}, 0},
+        {"bytes that are no text beside a text", {On("\\\\ab"), On("\\\\\xff" "ab")}, {}, 2},
     };
     SendMessageA(g_hwndLocalServers, LB_SETLOCALE, MAKELCID(MAKELANGID(LANG_TURKISH, SUBLANG_DEFAULT), SORT_DEFAULT), 0);
     g_listProc = (WNDPROC)SetWindowLongPtrA(g_hwndLocalServers, GWLP_WNDPROC, (LONG_PTR)CountingList);

@@ -98,7 +98,7 @@ TEST(Text, DeviceNameCutLikeStrtok)
 // page in force; the rest of the tests run in the process's own.
 TEST(Text, CutsFallBeforeACharacter)
 {
-    const unsigned char kShiftJis[] = {0x81, 0x9f, 0xe0, 0xfc, 0, 0};
+    const unsigned char kShiftJis[] = {0x81, 0x9f, 0xe0, 0xfc}; // its two ranges, the last read to the end
     struct Case {
         unsigned codePage;
         const char *src;
@@ -114,6 +114,7 @@ TEST(Text, CutsFallBeforeACharacter)
         {65001, "\xed\xa0\x80", 3, "\xed\xa0"},                  // a surrogate's form is no character
         {932, "\x83\x5c\x83\x5c", 4, "\x83\x5c"},                // ソソ, whose second bytes are backslashes
         {932, "a\x83", 3, "a\x83"},                              // a lead byte at the end stands alone
+        {932, "\x83\x5c\xe0\x40", 4, "\x83\x5c"},                // the last range's lead bytes too
         {1252, "\xc3\xa9", 2, "\xc3"},                           // single bytes: cut where the buffer ends
         {1252, "0123456789", 8, "0123456"},
     };

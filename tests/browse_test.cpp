@@ -557,6 +557,7 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
         EXPECT_EQ((DWORD)WINHTTP_OPTION_REDIRECT_POLICY_NEVER, n.options.at(WINHTTP_OPTION_REDIRECT_POLICY));
         EXPECT_EQ((DWORD)WINHTTP_AUTOLOGON_SECURITY_LEVEL_HIGH, n.options.at(WINHTTP_OPTION_AUTOLOGON_POLICY));
         EXPECT_EQ(0, n.sockets + n.handles + n.startups) << "sockets, handles and the sockets layer given back";
+        EXPECT_EQ(nullptr, GetModuleHandleA("xmllite.dll")) << "XmlLite let go";
         EXPECT_TRUE(fake::kernel().liveHeap.empty());
         CloseHandle(gate);
         Command(IDM_SHOW_REMOTE);

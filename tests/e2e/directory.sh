@@ -60,14 +60,14 @@ access to * by * read
 EOF
 printf 'dn:\ndefaultNamingContext: dc=zelvane,dc=test\n' >"$dir/rootdse.ldif"
 # Two servers, one with three printers; one named in Polish; one whose short
-# name is longer than an entry holds; and 1,100 more, one printer each, past
-# the size limit of 1,000 a search.
+# name, of two-byte letters, is longer than an entry holds; and 1,100 more,
+# one printer each, past the size limit of 1,000 a search.
 python3 - "$dir/printers.ldif" <<'PY'
 import sys
 out = open(sys.argv[1], 'w', encoding='utf-8')
 out.write('dn: dc=zelvane,dc=test\nobjectClass: dcObject\nobjectClass: organization\no: Zelvane\ndc: zelvane\n\n')
 printers = [('PS-ALPHA', p) for p in ('Laser', 'Ink', 'Plotter')] + [('PS-BETA', 'Laser'), ('SERWER-ŁÓDŹ', 'Drukarka')]
-printers += [('L' * 250, 'Long')] + [('BULK-%04d' % i, 'P') for i in range(1100)]
+printers += [('Ł' * 250, 'Long')] + [('BULK-%04d' % i, 'P') for i in range(1100)]
 for n, (server, printer) in enumerate(printers):
     out.write(f'dn: cn={n},dc=zelvane,dc=test\nobjectClass: printQueue\ncn: {n}\nuNCName: \\\\{server}\\{printer}\n'
               f'serverName: {server.lower()}.zelvane.test\nshortServerName: {server}\nprinterName: {printer}\n'

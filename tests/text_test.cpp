@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/text.h"
+#include "fakes/fakes.h"
 
 TEST(Text, CopyCutsToTheBufferAndTerminates)
 {
@@ -132,5 +133,9 @@ TEST(Text, CutsFallBeforeACharacter)
     char part[8];
     ServerPartOfDescription("\\\\\x83\x5cX\\p", part, sizeof part);
     EXPECT_STREQ("\x83\x5cX", part);
+    fake::kernel().codePage = 932; // the process's own, its lead bytes as the platform gives them
+    UseProcessCodePage();
+    EXPECT_EQ(2u, CopyText(part, 4, "\x83\x5c\x83\x5c"));
+    fake::kernel().codePage = 0;
     UseProcessCodePage();
 }

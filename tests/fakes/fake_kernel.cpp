@@ -210,6 +210,19 @@ HMODULE WINAPI FakeGetModuleHandleA(LPCSTR name)
     return hidden ? NULL : REAL("kernel32.dll", GetModuleHandleA)(name);
 }
 
+UINT WINAPI FakeGetACP(void)
+{
+    return fake::kernel().codePage ? fake::kernel().codePage : REAL("kernel32.dll", GetACP)();
+}
+
+// The chosen code page's own answer, from the platform's tables.
+BOOL WINAPI FakeGetCPInfo(UINT codePage, LPCPINFO info)
+{
+    if (codePage == CP_ACP && fake::kernel().codePage)
+        codePage = fake::kernel().codePage;
+    return REAL("kernel32.dll", GetCPInfo)(codePage, info);
+}
+
 } // namespace
 
 extern "C" UINT WINAPI MonitorDpiForWindow(HWND) { return fake::kernel().monitorDpi; }
@@ -217,6 +230,8 @@ __asm__(".section .drectve\n.ascii \" -export:GetDpiForWindow=MonitorDpiForWindo
 
 extern "C" {
 decltype(&FakeGetModuleHandleA) __imp_GetModuleHandleA = FakeGetModuleHandleA;
+decltype(&FakeGetACP) __imp_GetACP = FakeGetACP;
+decltype(&FakeGetCPInfo) __imp_GetCPInfo = FakeGetCPInfo;
 decltype(&FakeGlobalAlloc) __imp_GlobalAlloc = FakeGlobalAlloc;
 decltype(&FakeGlobalFree) __imp_GlobalFree = FakeGlobalFree;
 decltype(&FakeGlobalLock) __imp_GlobalLock = FakeGlobalLock;

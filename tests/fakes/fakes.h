@@ -113,6 +113,7 @@ struct Kernel {
     std::wstring dnsDomain;                   // none: the machine is in no domain
     bool windows = false;                     // ntdll shows no Wine: the program takes Windows' paths
     UINT monitorDpi = 0;                      // user32's GetDpiForWindow answers this; 0: the platform's
+    UINT codePage = 0;                        // the process's, to GetACP and GetCPInfo(CP_ACP); 0: the platform's
 };
 Kernel &kernel();
 

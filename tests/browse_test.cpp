@@ -474,10 +474,10 @@ TEST_F(BrowseTest, RemoteServersFromTheNetwork)
         Names browse, want;
         bool lostLast = false;
     } cases[] = {
-        {"both separators, joined or not", {{"PRINTSRV1/Workgroup:OFFICE"}, {"labpc\\Domain:corp.example"},
+        {"both separators, joined or not, a name in parts", {{"PRINTSRV1/Workgroup:OFFICE"}, {"labpc\\Domain:corp.example"},
                                             {"NEWPC\\NotJoined"}, {"Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba/Workgroup:X"},
-                                            {"V6PC/W", Device::Bare}},
-         {}, {"\\\\Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba", "\\\\labpc", "\\\\NEWPC", "\\\\PRINTSRV1", "\\\\V6PC"}},
+                                            {"V6PC/W", Device::Bare}, {"C<![CDATA[D]]>PC<!-- x -->/W"}},
+         {}, {"\\\\CDPC", "\\\\Drukarka-\xc5\x81\xc3\xb3\x64\xc5\xba", "\\\\labpc", "\\\\NEWPC", "\\\\PRINTSRV1", "\\\\V6PC"}},
         {"resolved, once each across sources", {{"PRINTSRV1/Workgroup:OFFICE", Device::Resolved},
                                                 {"PRINTSRV1/Workgroup:OFFICE"}, {"rs\\NotJoined"}},
          {"RS"}, {"\\\\PRINTSRV1", "\\\\RS"}, true},
